@@ -1,0 +1,121 @@
+#pragma once
+// The operating-system services the product uses, as small interfaces. Each names the native
+// counterpart the macOS implementation maps it to. Linux implementations live in platform/linux.
+
+#include "platform/Expected.h"
+#include "platform/Image.h"
+#include "platform/Path.h"
+
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orv {
+
+// NSFileManager defaultManager, with the whole-file reads and writes of NSString and NSData.
+class FileManager {
+  public:
+    virtual ~FileManager() = default;
+
+    // containerURLForSecurityApplicationGroupIdentifier: (absent when it cannot be had)
+    virtual std::optional<Path> containerURL(std::string_view groupIdentifier) = 0;
+
+    // stringWithContentsOfURL:encoding:NSUTF8StringEncoding: invalid UTF-8 is a failure.
+    virtual Expected<std::string> readUTF8(const Path& path) = 0;
+
+    enum class WriteMode {
+        inPlace, // writeToURL:atomically:NO
+        atomic,  // writeToURL:atomically:YES: a temporary file that then takes the name
+    };
+    // writeToURL:atomically:encoding:NSUTF8StringEncoding:error:
+    virtual Status writeUTF8(const Path& path, std::string_view text, WriteMode mode) = 0;
+
+    // resourceValuesForKeys:@[NSURLIsDirectoryKey]: absent when the lookup fails. A package
+    // (a folder the system shows as one item) answers true.
+    virtual std::optional<bool> isDirectory(const Path& path) = 0;
+
+    // NSHomeDirectory: the user's home folder, absolute, without a trailing slash.
+    virtual Path homeDirectory() = 0;
+};
+
+// The plain-text type of NSPasteboardTypeString.
+inline constexpr std::string_view kPasteboardTypeString = "public.utf8-plain-text";
+
+// NSPasteboard generalPasteboard
+class Pasteboard {
+  public:
+    virtual ~Pasteboard() = default;
+    // clearContents
+    virtual void clearContents() = 0;
+    // setString:forType:
+    virtual bool setString(std::string_view text, std::string_view type) = 0;
+};
+
+// NSWorkspace sharedWorkspace
+class Workspace {
+  public:
+    virtual ~Workspace() = default;
+    // openURL: (the text of an absolute URL)
+    virtual bool openURL(std::string_view url) = 0;
+};
+
+// An NSUserDefaults object (standard or a suite).
+class UserDefaults {
+  public:
+    virtual ~UserDefaults() = default;
+    // boolForKey: (false when absent or not a Boolean)
+    virtual bool boolForKey(std::string_view key) = 0;
+    // setBool:forKey:
+    virtual void setBool(bool value, std::string_view key) = 0;
+    // synchronize
+    virtual bool synchronize() = 0;
+};
+
+// NSUserDefaults initWithSuiteName: (absent for a name the system refuses)
+class UserDefaultsSuites {
+  public:
+    virtual ~UserDefaultsSuites() = default;
+    virtual std::unique_ptr<UserDefaults> suite(std::string_view name) = 0;
+};
+
+// NSTask: start a program without waiting for it.
+class ProcessLauncher {
+  public:
+    virtual ~ProcessLauncher() = default;
+    // setLaunchPath: setArguments: launchAndReturnError:
+    virtual Status launch(const Path& executable, const std::vector<std::string>& arguments) = 0;
+};
+
+// NSBundle: the asking deliverable's own bundle.
+class Bundle {
+  public:
+    virtual ~Bundle() = default;
+    // NSLocalizedString(key, tableName: nil, bundle:, value: "", comment: ""): the key itself
+    // when the default table has no entry for it.
+    virtual std::string localizedString(std::string_view key) = 0;
+};
+
+// FIFinderSyncController defaultController
+class FinderSyncController {
+  public:
+    virtual ~FinderSyncController() = default;
+    // directoryURLs =
+    virtual void setDirectoryURLs(std::set<Path> urls) = 0;
+    // selectedItemURLs (absent or empty when nothing is selected)
+    virtual std::optional<std::vector<Path>> selectedItemURLs() = 0;
+    // targetedURL
+    virtual std::optional<Path> targetedURL() = 0;
+};
+
+// NSImage imageWithSystemSymbolName:accessibilityDescription:
+class SymbolCatalog {
+  public:
+    virtual ~SymbolCatalog() = default;
+    // nullptr when the system has no symbol of that name.
+    virtual ImagePtr systemSymbol(std::string_view name) = 0;
+};
+
+} // namespace orv

@@ -1,0 +1,19 @@
+#pragma once
+// Text helpers with Foundation's meaning, shared by every module.
+
+#include <string>
+#include <string_view>
+
+namespace orv {
+
+// Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates, nothing past
+// U+10FFFF), the test NSString applies when it decodes UTF-8.
+bool isValidUTF8(std::string_view bytes);
+
+// stringByTrimmingCharactersInSet:[NSCharacterSet whitespaceAndNewlineCharacterSet]: strips
+// Unicode white space and line ends (tab, line feed, carriage return, U+0085, no-break space,
+// the U+2000 blanks, line and paragraph separators, ideographic space ...) from both ends.
+// Invalid UTF-8 at an end is kept as it is.
+std::string_view trimmingWhitespaceAndNewlines(std::string_view text);
+
+} // namespace orv

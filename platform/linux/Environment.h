@@ -1,0 +1,40 @@
+#pragma once
+// Where things live for this user on Linux, from the environment, and small POSIX helpers
+// shared by the Linux services.
+
+#include "platform/Expected.h"
+#include "platform/Path.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orv::lnx {
+
+// The variable's value when it is set and not empty.
+std::optional<std::string> environment(const char* name);
+
+// $HOME, else the password database's home folder.
+Path homeDirectory();
+// ${XDG_CONFIG_HOME:-$HOME/.config}
+Path configHome();
+// ${XDG_DATA_HOME:-$HOME/.local/share}
+Path dataHome();
+// $XDG_RUNTIME_DIR/orvane, else a folder of this user's own under /tmp; created 0700.
+std::optional<Path> runtimeDirectory();
+
+// The folder that holds the running program.
+Path executableDirectory();
+// An executable named `name` beside the running program, then on PATH.
+std::optional<Path> findProgram(std::string_view name, bool besideProgramFirst);
+
+// mkdir -p, the last folder with `mode`; an existing folder is fine.
+Status makeDirectories(const Path& path, unsigned mode);
+
+// An error for errno `code`: "<what> “<path>”: <strerror>".
+Error posixError(int code, std::string_view what, const Path& path);
+
+// Writes all of `data`, going on after short writes and interrupted calls.
+bool writeAll(int fd, std::string_view data);
+
+} // namespace orv::lnx

@@ -1,0 +1,137 @@
+#include "platform/linux/LinuxFileManager.h"
+
+#include "platform/Text.h"
+#include "platform/linux/Environment.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orv::lnx {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The process's file-creation mask, read without changing it (umask(2) would).
+mode_t currentUmask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0) {
+            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+        }
+    }
+    return 022;
+}
+
+bool validComponent(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
+}
+
+} // namespace
+
+std::optional<Path> LinuxFileManager::containerURL(std::string_view groupIdentifier) {
+    if (!validComponent(groupIdentifier)) {
+        return std::nullopt;
+    }
+    const Path root = environment("ORVANE_GROUP_CONTAINERS")
+                          ? Path(*environment("ORVANE_GROUP_CONTAINERS"))
+                          : dataHome().appending("orvane/group-containers");
+    const Path container = root.appending(groupIdentifier);
+    if (!container.isAbsolute() || !makeDirectories(container, 0700)) {
+        return std::nullopt;
+    }
+    return container;
+}
+
+Expected<std::string> LinuxFileManager::readUTF8(const Path& path) {
+    const int fd = open(path.str().c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return posixError(errno, "Couldn’t open", path);
+    }
+    std::string content;
+    char buffer[16384];
+    while (true) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            const int error = errno;
+            close(fd);
+            return posixError(error, "Couldn’t read", path);
+        }
+        if (n == 0) {
+            break;
+        }
+        content.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    if (!isValidUTF8(content)) {
+        return posixError(EILSEQ, "Not UTF-8 text", path);
+    }
+    if (std::string_view(content).substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        content.erase(0, kByteOrderMark.size()); // as NSString drops it when decoding
+    }
+    return content;
+}
+
+Status writeAtomically(const Path& path, std::string_view data) {
+    const Path dir = path.deletingLastComponent();
+    std::string temp = dir.appending("." + path.lastComponent() + ".XXXXXX").str();
+    const int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return posixError(errno, "Couldn’t save", path);
+    }
+    struct stat existing {};
+    const mode_t mode = stat(path.str().c_str(), &existing) == 0 ? (existing.st_mode & 07777)
+                                                                : (0666 & ~currentUmask());
+    int error = 0;
+    if (fchmod(fd, mode) != 0 || !writeAll(fd, data)) {
+        error = errno;
+    }
+    if (close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && rename(temp.c_str(), path.str().c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        unlink(temp.c_str());
+        return posixError(error, "Couldn’t save", path);
+    }
+    return ok();
+}
+
+Status LinuxFileManager::writeUTF8(const Path& path, std::string_view text, WriteMode mode) {
+    if (mode == WriteMode::atomic) {
+        return writeAtomically(path, text);
+    }
+    const int fd = open(path.str().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return posixError(errno, "Couldn’t save", path);
+    }
+    int error = writeAll(fd, text) ? 0 : errno;
+    if (close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    return error == 0 ? ok() : Status(posixError(error, "Couldn’t save", path));
+}
+
+std::optional<bool> LinuxFileManager::isDirectory(const Path& path) {
+    // Like the URL resource value, a symbolic link is not followed: it is a link, not a folder.
+    struct stat st {};
+    if (lstat(path.str().c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    return S_ISDIR(st.st_mode);
+}
+
+Path LinuxFileManager::homeDirectory() { return lnx::homeDirectory(); }
+
+} // namespace orv::lnx

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/Services.h"
+
+namespace orv::lnx {
+
+// The file manager on Linux. The group container is the folder named by the group identifier
+// inside $ORVANE_GROUP_CONTAINERS (default: <data home>/orvane/group-containers), made 0700
+// on first lookup.
+class LinuxFileManager final : public FileManager {
+  public:
+    std::optional<Path> containerURL(std::string_view groupIdentifier) override;
+    Expected<std::string> readUTF8(const Path& path) override;
+    Status writeUTF8(const Path& path, std::string_view text, WriteMode mode) override;
+    std::optional<bool> isDirectory(const Path& path) override;
+    Path homeDirectory() override;
+};
+
+// Writes `data` to a new temporary file beside `path` and renames it over `path`, so a reader
+// sees the old content or the new, never part of it. A file it replaces keeps its mode.
+Status writeAtomically(const Path& path, std::string_view data);
+
+} // namespace orv::lnx

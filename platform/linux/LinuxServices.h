@@ -1,0 +1,71 @@
+#pragma once
+// The Linux stand-ins for the pasteboard, the workspace, the log and the Finder Sync controller.
+
+#include "platform/Log.h"
+#include "platform/Services.h"
+
+#include <mutex>
+
+namespace orv::lnx {
+
+// The general pasteboard: the desktop clipboard through wl-copy (Wayland) or xclip (X11) when a
+// display is there, else the file pasteboard.txt in the runtime folder, holding exactly the
+// string last set.
+class LinuxPasteboard final : public Pasteboard {
+  public:
+    void clearContents() override;
+    bool setString(std::string_view text, std::string_view type) override;
+};
+
+// The workspace: an orvaneplus: URL starts `orvane-host URL` (beside this program, else on
+// PATH), as the system starts the application that claims the scheme; any other URL goes to
+// xdg-open where there is one.
+class LinuxWorkspace final : public Workspace {
+  public:
+    explicit LinuxWorkspace(ProcessLauncher& processes) : processes_(processes) {}
+    bool openURL(std::string_view url) override;
+
+  private:
+    ProcessLauncher& processes_;
+};
+
+// The unified log: syslog and standard error, and, when ORVANE_LOG_FILE is set, one line per
+// message appended there as "subsystem category message". Line ends inside a message are
+// written as "\n" so each message stays one line.
+class LinuxLogSink final : public LogSink {
+  public:
+    LinuxLogSink();
+    void write(std::string_view subsystem, std::string_view category,
+               std::string_view message) override;
+
+  private:
+    std::string logFile_;
+};
+
+// The Finder Sync controller as orvane-finder plays Finder: it holds the selection and the
+// targeted folder of the current request and records the monitored folders.
+class FinderStandInController final : public FinderSyncController {
+  public:
+    void setDirectoryURLs(std::set<Path> urls) override { directories_ = std::move(urls); }
+    std::optional<std::vector<Path>> selectedItemURLs() override { return selection_; }
+    std::optional<Path> targetedURL() override { return target_; }
+
+    void setSelection(std::optional<std::vector<Path>> selection) {
+        selection_ = std::move(selection);
+    }
+    void setTarget(std::optional<Path> target) { target_ = std::move(target); }
+    const std::set<Path>& directoryURLs() const { return directories_; }
+
+  private:
+    std::set<Path> directories_;
+    std::optional<std::vector<Path>> selection_;
+    std::optional<Path> target_;
+};
+
+// The SF Symbols the product uses, as the Linux stand-in knows them; any other name is missing.
+class LinuxSymbolCatalog final : public SymbolCatalog {
+  public:
+    ImagePtr systemSymbol(std::string_view name) override;
+};
+
+} // namespace orv::lnx

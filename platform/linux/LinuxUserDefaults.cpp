@@ -1,0 +1,104 @@
+#include "platform/linux/LinuxUserDefaults.h"
+
+#include "platform/linux/Environment.h"
+#include "platform/linux/LinuxFileManager.h"
+
+namespace orv::lnx {
+
+namespace {
+
+std::string escape(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string unescape(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char e = text[++i];
+        out += e == 't' ? '\t' : e == 'n' ? '\n' : e;
+    }
+    return out;
+}
+
+} // namespace
+
+LinuxUserDefaults::LinuxUserDefaults(Path file) : file_(std::move(file)) { load(); }
+
+void LinuxUserDefaults::load() {
+    values_.clear();
+    LinuxFileManager files;
+    const auto text = files.readUTF8(file_);
+    if (!text) {
+        return;
+    }
+    std::string_view rest = *text;
+    while (!rest.empty()) {
+        const auto lf = rest.find('\n');
+        const auto line = rest.substr(0, lf);
+        rest.remove_prefix(lf == std::string_view::npos ? rest.size() : lf + 1);
+        const auto tab1 = line.find('\t');
+        const auto tab2 = tab1 == std::string_view::npos ? tab1 : line.find('\t', tab1 + 1);
+        if (tab2 == std::string_view::npos) {
+            continue;
+        }
+        values_.insert_or_assign(unescape(line.substr(0, tab1)),
+                                 Value{std::string(line.substr(tab1 + 1, tab2 - tab1 - 1)),
+                                       unescape(line.substr(tab2 + 1))});
+    }
+}
+
+bool LinuxUserDefaults::save() {
+    std::string text;
+    for (const auto& [key, value] : values_) {
+        text += escape(key) + '\t' + value.type + '\t' + escape(value.text) + '\n';
+    }
+    const Path dir = file_.deletingLastComponent();
+    lastWriteFailed_ = !makeDirectories(dir, 0700) || !writeAtomically(file_, text);
+    return !lastWriteFailed_;
+}
+
+bool LinuxUserDefaults::boolForKey(std::string_view key) {
+    const auto found = values_.find(key);
+    return found != values_.end() && found->second.type == "bool" && found->second.text == "true";
+}
+
+void LinuxUserDefaults::setBool(bool value, std::string_view key) {
+    values_.insert_or_assign(std::string(key), Value{"bool", value ? "true" : "false"});
+    save();
+}
+
+bool LinuxUserDefaults::synchronize() {
+    if (lastWriteFailed_ && !save()) {
+        return false;
+    }
+    // Take in what other processes wrote since.
+    load();
+    return true;
+}
+
+Path LinuxUserDefaultsSuites::fileFor(std::string_view domain) {
+    return configHome().appending("orvane").appending(std::string(domain) + ".defaults");
+}
+
+std::unique_ptr<UserDefaults> LinuxUserDefaultsSuites::suite(std::string_view name) {
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string_view::npos ||
+        name.find('\0') != std::string_view::npos) {
+        return nullptr;
+    }
+    return std::make_unique<LinuxUserDefaults>(fileFor(name));
+}
+
+} // namespace orv::lnx

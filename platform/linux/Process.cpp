@@ -1,0 +1,134 @@
+#include "platform/linux/Process.h"
+
+#include "platform/linux/Environment.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace orv::lnx {
+
+namespace {
+
+// argv for execv, built before fork so the child only makes async-signal-safe calls.
+struct Argv {
+    std::vector<std::string> storage;
+    std::vector<char*> pointers;
+
+    Argv(const Path& executable, const std::vector<std::string>& arguments) {
+        storage.push_back(executable.str());
+        storage.insert(storage.end(), arguments.begin(), arguments.end());
+        for (auto& s : storage) {
+            pointers.push_back(s.data());
+        }
+        pointers.push_back(nullptr);
+    }
+};
+
+void redirect(int fd, int flags) {
+    const int null = open("/dev/null", flags);
+    if (null >= 0) {
+        dup2(null, fd);
+        close(null);
+    }
+}
+
+int waitFor(pid_t pid) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) {
+            return -1;
+        }
+    }
+    return status;
+}
+
+} // namespace
+
+Status LinuxProcessLauncher::launch(const Path& executable,
+                                    const std::vector<std::string>& arguments) {
+    Argv argv(executable, arguments);
+    // The grandchild reports a failed exec through this pipe; a successful exec closes it.
+    int report[2];
+    if (pipe2(report, O_CLOEXEC) != 0) {
+        return posixError(errno, "Couldn’t start", executable);
+    }
+    const pid_t child = fork();
+    if (child < 0) {
+        const int error = errno;
+        close(report[0]);
+        close(report[1]);
+        return posixError(error, "Couldn’t start", executable);
+    }
+    if (child == 0) {
+        close(report[0]);
+        setsid();
+        if (fork() != 0) {
+            _exit(0);
+        }
+        redirect(STDIN_FILENO, O_RDONLY);
+        execv(argv.pointers[0], argv.pointers.data());
+        const int error = errno;
+        (void)!write(report[1], &error, sizeof error);
+        _exit(127);
+    }
+    close(report[1]);
+    waitFor(child);
+    int execError = 0;
+    ssize_t n;
+    do {
+        n = read(report[0], &execError, sizeof execError);
+    } while (n < 0 && errno == EINTR);
+    close(report[0]);
+    if (n == static_cast<ssize_t>(sizeof execError)) {
+        return posixError(execError, "Couldn’t start", executable);
+    }
+    return ok();
+}
+
+Status runWithInput(const Path& executable, const std::vector<std::string>& arguments,
+                    std::string_view input) {
+    Argv argv(executable, arguments);
+    int in[2];
+    if (pipe2(in, O_CLOEXEC) != 0) {
+        return posixError(errno, "Couldn’t start", executable);
+    }
+    const pid_t child = fork();
+    if (child < 0) {
+        const int error = errno;
+        close(in[0]);
+        close(in[1]);
+        return posixError(error, "Couldn’t start", executable);
+    }
+    if (child == 0) {
+        dup2(in[0], STDIN_FILENO);
+        redirect(STDOUT_FILENO, O_WRONLY);
+        redirect(STDERR_FILENO, O_WRONLY);
+        execv(argv.pointers[0], argv.pointers.data());
+        _exit(127);
+    }
+    close(in[0]);
+    // A reader that goes away early must not kill us with SIGPIPE: block it on this thread
+    // for the write and take back the one such a write raises.
+    sigset_t pipeSignal, previous;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    const bool written = writeAll(in[1], input);
+    if (!written && errno == EPIPE) {
+        const timespec none{0, 0};
+        sigtimedwait(&pipeSignal, nullptr, &none);
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    close(in[1]);
+    const int status = waitFor(child);
+    if (!written || status < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return posixError(ECHILD, "The program failed", executable);
+    }
+    return ok();
+}
+
+} // namespace orv::lnx

@@ -1,0 +1,21 @@
+#pragma once
+// Starting programs on Linux.
+
+#include "platform/Services.h"
+
+namespace orv::lnx {
+
+// NSTask on Linux: the program is started detached (its parent exits at once and init reaps
+// it), so nothing waits for it and no zombie is left behind. A program that cannot be
+// executed is reported as an error.
+class LinuxProcessLauncher final : public ProcessLauncher {
+  public:
+    Status launch(const Path& executable, const std::vector<std::string>& arguments) override;
+};
+
+// Runs a program with `input` on its standard input and waits for it; its output goes to
+// /dev/null. Ok only when it exits with status 0.
+Status runWithInput(const Path& executable, const std::vector<std::string>& arguments,
+                    std::string_view input);
+
+} // namespace orv::lnx

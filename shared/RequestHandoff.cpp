@@ -1,0 +1,131 @@
+#include "shared/RequestHandoff.h"
+
+#include "platform/Text.h"
+
+namespace orv::handoff {
+
+namespace {
+
+using WriteMode = FileManager::WriteMode;
+
+std::optional<Path> container(FileManager& files) {
+    return files.containerURL(kAppGroupIdentifier);
+}
+
+// The extension's writes replace the file atomically, so a host reading at the same moment
+// sees the old request or the new one, never part of one. A failed write is not reported:
+// the host then finds the file as it was and does nothing.
+void writeRequest(FileManager& files, const Path& dir, std::string_view name,
+                  std::string_view content) {
+    (void)files.writeUTF8(dir.appending(name), content, WriteMode::atomic);
+}
+
+// The host empties what it took; a failure to do so does not stop the request.
+void clearRequest(FileManager& files, const Path& dir, std::string_view name) {
+    (void)files.writeUTF8(dir.appending(name), "", WriteMode::atomic);
+}
+
+} // namespace
+
+std::vector<std::string> parseLines(std::string_view content) {
+    std::vector<std::string> lines;
+    while (true) {
+        const auto lf = content.find('\n');
+        const auto piece = trimmingWhitespaceAndNewlines(content.substr(0, lf));
+        if (!piece.empty()) {
+            lines.emplace_back(piece);
+        }
+        if (lf == std::string_view::npos) {
+            return lines;
+        }
+        content.remove_prefix(lf + 1);
+    }
+}
+
+void writeCutList(FileManager& files, const std::vector<Path>& items) {
+    const auto dir = container(files);
+    if (!dir) {
+        return;
+    }
+    std::string list;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) {
+            list += '\n';
+        }
+        list += items[i].str();
+    }
+    writeRequest(files, *dir, kPasteFile, "");
+    writeRequest(files, *dir, kCutFile, list);
+}
+
+void requestPaste(FileManager& files, Workspace& workspace, const Path& folder) {
+    const auto dir = container(files);
+    if (!dir) {
+        return;
+    }
+    writeRequest(files, *dir, kPasteFile, folder.str());
+    workspace.openURL(kPasteURL);
+}
+
+void requestCreate(FileManager& files, Workspace& workspace, const Path& folder,
+                   std::string_view ext) {
+    const auto dir = container(files);
+    if (!dir) {
+        return;
+    }
+    std::string request = folder.str();
+    request += '\n';
+    request += ext;
+    writeRequest(files, *dir, kPendingFile, request);
+    workspace.openURL(kCreateURL);
+}
+
+bool hasPendingCut(FileManager& files) {
+    const auto dir = container(files);
+    if (!dir) {
+        return false;
+    }
+    const auto content = files.readUTF8(dir->appending(kCutFile));
+    return content && !trimmingWhitespaceAndNewlines(*content).empty();
+}
+
+std::optional<CreateRequest> takeCreateRequest(FileManager& files) {
+    const auto dir = container(files);
+    if (!dir) {
+        return std::nullopt;
+    }
+    const auto content = files.readUTF8(dir->appending(kPendingFile));
+    if (!content || content->empty()) {
+        return std::nullopt;
+    }
+    clearRequest(files, *dir, kPendingFile);
+    auto lines = parseLines(*content);
+    if (lines.empty()) {
+        return std::nullopt;
+    }
+    CreateRequest request{std::move(lines[0]), std::string(kDefaultExtension)};
+    if (lines.size() > 1) {
+        request.ext = std::move(lines[1]);
+    }
+    return request;
+}
+
+std::optional<PasteRequest> takePasteRequest(FileManager& files) {
+    const auto dir = container(files);
+    if (!dir) {
+        return std::nullopt;
+    }
+    const auto cut = files.readUTF8(dir->appending(kCutFile));
+    if (!cut || cut->empty()) {
+        return std::nullopt;
+    }
+    const auto paste = files.readUTF8(dir->appending(kPasteFile));
+    if (!paste || paste->empty()) {
+        return std::nullopt;
+    }
+    clearRequest(files, *dir, kCutFile);
+    clearRequest(files, *dir, kPasteFile);
+    return PasteRequest{parseLines(*cut), std::string(trimmingWhitespaceAndNewlines(*paste))};
+}
+
+} // namespace orv::handoff

@@ -1,0 +1,66 @@
+#pragma once
+// The request handoff between the Finder extension and the host: three text files in the
+// application group's shared container and two URLs of the host's scheme. The extension writes
+// a request file whole and only then opens the URL; the host reads it and empties it.
+
+#include "platform/Services.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orv::handoff {
+
+inline constexpr std::string_view kAppGroupIdentifier = "K4W7P2Z9QD.tamsel.Orvane";
+
+inline constexpr std::string_view kCutFile = "cut.txt";         // cut list, one path per line
+inline constexpr std::string_view kPasteFile = "paste.txt";     // paste destination
+inline constexpr std::string_view kPendingFile = "pending.txt"; // create request
+
+inline constexpr std::string_view kURLScheme = "orvaneplus";
+inline constexpr std::string_view kCreateHost = "create";
+inline constexpr std::string_view kPasteHost = "paste";
+inline constexpr std::string_view kCreateURL = "orvaneplus://create";
+inline constexpr std::string_view kPasteURL = "orvaneplus://paste";
+
+// The kind a create request names when its file holds only the folder.
+inline constexpr std::string_view kDefaultExtension = "txt";
+
+// Splits at every line feed, trims white space and line ends from each piece and drops the
+// pieces left empty, keeping the order. Carriage returns and stray blanks are thus tolerated.
+std::vector<std::string> parseLines(std::string_view content);
+
+// ---- Extension side. Each asks for the container first and does nothing without one. ----
+
+// "paste.txt" emptied, then "cut.txt" = the paths joined by line feeds. Opens no URL.
+void writeCutList(FileManager& files, const std::vector<Path>& items);
+// "paste.txt" = the folder's path, then "orvaneplus://paste" is opened.
+void requestPaste(FileManager& files, Workspace& workspace, const Path& folder);
+// "pending.txt" = folder path, line feed, extension; then "orvaneplus://create" is opened.
+void requestCreate(FileManager& files, Workspace& workspace, const Path& folder,
+                   std::string_view ext);
+// Whether "cut.txt" holds anything but white space and line ends.
+bool hasPendingCut(FileManager& files);
+
+// ---- Host side. ----
+
+struct CreateRequest {
+    std::string folder;
+    std::string ext;
+    friend bool operator==(const CreateRequest&, const CreateRequest&) = default;
+};
+
+struct PasteRequest {
+    std::vector<std::string> items;
+    std::string destination;
+    friend bool operator==(const PasteRequest&, const PasteRequest&) = default;
+};
+
+// Reads "pending.txt"; when it holds anything, empties it and returns the request it names.
+std::optional<CreateRequest> takeCreateRequest(FileManager& files);
+// Reads "cut.txt" and "paste.txt"; when both hold something, empties both (cut first) and
+// returns the items and the destination.
+std::optional<PasteRequest> takePasteRequest(FileManager& files);
+
+} // namespace orv::handoff

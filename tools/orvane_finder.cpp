@@ -1,0 +1,164 @@
+// orvane-finder: plays Finder on Linux. It loads the Finder extension in-process, asks it for
+// the contextual menu of a menu kind, selection and targeted folder and prints it, or runs one
+// of its actions as Finder does when the user picks a menu item.
+
+#include "extension/FinderSync.h"
+#include "platform/linux/LinuxPlatform.h"
+
+#include <charconv>
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: orvane-finder menu --kind items|container|sidebar|toolbar|N [--select PATH]... "
+    "[--target DIR]\n"
+    "       orvane-finder run SELECTOR [--select PATH]... [--target DIR]\n";
+
+constexpr int kUsageError = 2;
+
+struct Request {
+    std::string command;
+    std::string selector;
+    std::optional<std::uint64_t> kind;
+    std::optional<std::vector<orv::Path>> selection;
+    std::optional<orv::Path> target;
+};
+
+// As Finder hands paths over: absolute, without "." components, doubled or trailing slashes.
+orv::Path absolutePath(std::string_view given) {
+    std::string joined;
+    if (given.empty() || given.front() != '/') {
+        std::string cwd(4096, '\0');
+        if (getcwd(cwd.data(), cwd.size()) != nullptr) {
+            joined = cwd.c_str();
+        }
+        joined += '/';
+    }
+    joined += given;
+    std::string clean;
+    std::string_view rest = joined;
+    while (!rest.empty()) {
+        const auto slash = rest.find('/');
+        const auto part = rest.substr(0, slash);
+        if (!part.empty() && part != ".") {
+            clean += '/';
+            clean += part;
+        }
+        rest.remove_prefix(slash == std::string_view::npos ? rest.size() : slash + 1);
+    }
+    return orv::Path(clean.empty() ? "/" : clean);
+}
+
+std::optional<std::uint64_t> parseKind(std::string_view text) {
+    if (text == "items") {
+        return 0;
+    }
+    if (text == "container") {
+        return 1;
+    }
+    if (text == "sidebar") {
+        return 2;
+    }
+    if (text == "toolbar") {
+        return 3;
+    }
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<Request> parse(int argc, char** argv) {
+    if (argc < 2) {
+        return std::nullopt;
+    }
+    Request request;
+    request.command = argv[1];
+    int i = 2;
+    if (request.command == "run") {
+        if (argc < 3) {
+            return std::nullopt;
+        }
+        request.selector = argv[i++];
+    } else if (request.command != "menu") {
+        return std::nullopt;
+    }
+    for (; i < argc; ++i) {
+        const std::string_view option = argv[i];
+        if (i + 1 >= argc) {
+            return std::nullopt;
+        }
+        const std::string_view value = argv[++i];
+        if (option == "--select") {
+            if (value.empty()) {
+                return std::nullopt;
+            }
+            if (!request.selection) {
+                request.selection.emplace();
+            }
+            request.selection->push_back(absolutePath(value));
+        } else if (option == "--target" && !value.empty() && !request.target) {
+            request.target = absolutePath(value);
+        } else if (option == "--kind" && request.command == "menu" && !request.kind) {
+            request.kind = parseKind(value);
+            if (!request.kind) {
+                return std::nullopt;
+            }
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (request.command == "menu" && !request.kind) {
+        return std::nullopt;
+    }
+    return request;
+}
+
+void printMenu(const orv::Menu& menu, const std::string& indent) {
+    for (const auto& item : menu.items()) {
+        std::cout << indent << item->title << '\t' << (item->action.empty() ? "-" : item->action)
+                  << '\t' << (item->image ? item->image->symbolName : "-") << '\n';
+        if (item->submenu) {
+            printMenu(*item->submenu, indent + "  ");
+        }
+    }
+}
+
+bool knownSelector(std::string_view selector) {
+    for (const auto known : orv::FinderSync::actionSelectors()) {
+        if (known == selector) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const auto request = parse(argc, argv);
+    if (!request || (request->command == "run" && !knownSelector(request->selector))) {
+        if (request) {
+            std::cerr << "orvane-finder: unknown selector: " << request->selector << '\n';
+        }
+        std::cerr << kUsage;
+        return kUsageError;
+    }
+
+    orv::lnx::LinuxPlatform system("OrvaneExtension", orv::FinderSync::kBundleIdentifier);
+    system.finder().setSelection(request->selection);
+    system.finder().setTarget(request->target);
+    orv::FinderSync extension(system.platform());
+
+    if (request->command == "menu") {
+        printMenu(*extension.menu(*request->kind), "");
+    } else {
+        extension.performAction(request->selector, nullptr);
+    }
+    std::cout.flush();
+    return std::cout ? 0 : 1;
+}
