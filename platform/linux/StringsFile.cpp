@@ -167,7 +167,8 @@ class Reader {
                     return std::nullopt;
                 }
                 // A UTF-16 surrogate pair written as two escapes is one character.
-                if (*cp >= 0xD800 && *cp <= 0xDBFF && text_.substr(pos_, 2) == "\\U") {
+                if (*cp >= 0xD800 && *cp <= 0xDBFF &&
+                    (text_.substr(pos_, 2) == "\\U" || text_.substr(pos_, 2) == "\\u")) {
                     const std::size_t mark = pos_;
                     pos_ += 2;
                     const auto low = hex4();

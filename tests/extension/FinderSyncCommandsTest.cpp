@@ -1,0 +1,187 @@
+#include "extension/FinderSync.h"
+
+#include "shared/RequestHandoff.h"
+#include "tests/support/TestPlatform.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace orv {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class FinderSyncCommandsTest : public ::testing::Test {
+  protected:
+    void select(std::vector<Path> items) { system.finder.selection = std::move(items); }
+    std::optional<std::string> pending() const {
+        return system.files.request(handoff::kPendingFile);
+    }
+
+    test::TestPlatform system;
+    FinderSync extension{system.platform()};
+};
+
+TEST_F(FinderSyncCommandsTest, CopyPathJoinsPathsWithLineFeedsAsPlainTextOnly) {
+    system.pasteboard.contents = {{"public.file-url", "file:///old"}, {"public.utf8-plain-text", "old"}};
+    select({Path("/a/b.txt"), Path("/a/c/")});
+    extension.copyPath(nullptr);
+    EXPECT_EQ(system.pasteboard.contents,
+              (std::map<std::string, std::string>{{"public.utf8-plain-text", "/a/b.txt\n/a/c"}}));
+    EXPECT_THAT(system.events, ElementsAre("pasteboard clear", "pasteboard set"));
+    EXPECT_THAT(system.log.lines, IsEmpty());
+}
+
+TEST_F(FinderSyncCommandsTest, CopyPathOfOneItemHasNoLineFeed) {
+    select({Path("/a/b c.txt")});
+    extension.copyPath(nullptr);
+    EXPECT_EQ(system.pasteboard.contents["public.utf8-plain-text"], "/a/b c.txt");
+}
+
+TEST_F(FinderSyncCommandsTest, CopyPathWithoutSelectionLeavesThePasteboardAlone) {
+    system.pasteboard.contents = {{"public.utf8-plain-text", "keep"}};
+    extension.copyPath(nullptr);
+    select({});
+    extension.copyPath(nullptr);
+    EXPECT_EQ(system.pasteboard.contents["public.utf8-plain-text"], "keep");
+    EXPECT_THAT(system.events, IsEmpty());
+}
+
+TEST_F(FinderSyncCommandsTest, CutRecordsTheListAndLogsTheCount) {
+    select({Path("/a/1"), Path("/a/2"), Path("/b/3")});
+    extension.cutItems(nullptr);
+    EXPECT_EQ(system.files.request(handoff::kCutFile), "/a/1\n/a/2\n/b/3");
+    EXPECT_EQ(system.files.request(handoff::kPasteFile), "");
+    ASSERT_EQ(system.log.lines.size(), 1u);
+    EXPECT_EQ(system.log.lines[0].message, "Cut 3 items");
+    EXPECT_EQ(system.log.lines[0].subsystem, "tamsel.Orvane-.OrvaneExtension");
+    EXPECT_EQ(system.log.lines[0].category, "FinderSync");
+    EXPECT_THAT(system.workspace.opened, IsEmpty());
+}
+
+TEST_F(FinderSyncCommandsTest, CutWithoutSelectionKeepsAnEarlierCut) {
+    system.files.setRequest(handoff::kCutFile, "/earlier");
+    system.files.setRequest(handoff::kPasteFile, "/dest");
+    extension.cutItems(nullptr);
+    EXPECT_EQ(system.files.request(handoff::kCutFile), "/earlier");
+    EXPECT_EQ(system.files.request(handoff::kPasteFile), "/dest");
+    EXPECT_THAT(system.log.lines, IsEmpty());
+}
+
+TEST_F(FinderSyncCommandsTest, CutWithoutContainerDoesNothingAndLogsNothing) {
+    system.files.container.reset();
+    select({Path("/a/1")});
+    extension.cutItems(nullptr);
+    EXPECT_THAT(system.events, IsEmpty());
+    EXPECT_THAT(system.log.lines, IsEmpty());
+}
+
+TEST_F(FinderSyncCommandsTest, CutLogsEvenWhenTheWriteFails) {
+    system.files.failingWrites.insert(system.files.container->appending(handoff::kCutFile));
+    select({Path("/a/1"), Path("/a/2")});
+    extension.cutItems(nullptr);
+    EXPECT_THAT(system.log.messages(), ElementsAre("Cut 2 items"));
+}
+
+TEST_F(FinderSyncCommandsTest, NewFileFolderResolution) {
+    system.files.files[Path("/a/b.txt")] = "";
+    system.files.directories = {Path("/a/c"), Path("/Apps/Tool.app")};
+    struct Case {
+        std::optional<std::vector<Path>> selection;
+        std::optional<Path> target;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {{{Path("/a/b.txt")}}, Path("/elsewhere"), "/a"},         // a file: its folder
+        {{{Path("/a/c"), Path("/a/b.txt")}}, std::nullopt, "/a/c"}, // a folder: itself
+        {{{Path("/Apps/Tool.app")}}, std::nullopt, "/Apps/Tool.app"}, // a package is a folder
+        {{{Path("/gone/x")}}, Path("/t"), "/gone"},               // failed lookup: not a folder
+        {{{Path("/top.txt")}}, std::nullopt, "/"},
+        {std::vector<Path>{}, Path("/a"), "/a"},
+        {std::nullopt, Path("/a"), "/a"},
+        {std::nullopt, std::nullopt, "/Users/tester/Desktop"},
+    };
+    for (const auto& c : cases) {
+        system.finder.selection = c.selection;
+        system.finder.target = c.target;
+        extension.createTxt(nullptr);
+        EXPECT_EQ(pending(), c.expected + "\ntxt") << c.expected;
+    }
+}
+
+TEST_F(FinderSyncCommandsTest, EveryNewFileActionSendsItsExtension) {
+    system.finder.target = Path("/f");
+    const std::vector<std::pair<std::string, std::string>> kinds = {
+        {"createTxt:", "txt"},   {"createCsv:", "csv"},     {"createHtml:", "html"},
+        {"createPy:", "py"},     {"createJs:", "js"},       {"createSwift:", "swift"},
+        {"createSh:", "sh"},     {"createMd:", "md"},       {"createJson:", "json"},
+        {"createRtf:", "rtf"},   {"createDocx:", "docx"},   {"createXlsx:", "xlsx"},
+        {"createPptx:", "pptx"}, {"createPages:", "pages"}, {"createNumbers:", "numbers"},
+        {"createKey:", "key"},
+    };
+    for (const auto& [selector, ext] : kinds) {
+        system.events.clear();
+        ASSERT_TRUE(extension.performAction(selector, nullptr));
+        EXPECT_THAT(system.events, ElementsAre("write pending.txt=/f\n" + ext,
+                                               "open orvaneplus://create"))
+            << selector;
+    }
+    EXPECT_THAT(system.log.lines, IsEmpty());
+}
+
+TEST_F(FinderSyncCommandsTest, PasteDestinationResolution) {
+    system.files.files[Path("/a/b.txt")] = "";
+    system.files.directories = {Path("/a/c")};
+    system.finder.target = Path("/target");
+
+    select({Path("/a/b.txt")});
+    extension.pasteItems(nullptr);
+    EXPECT_EQ(system.files.request(handoff::kPasteFile), "/target") << "a file: the target";
+    extension.createTxt(nullptr);
+    EXPECT_EQ(pending(), "/a\ntxt") << "while a new file goes beside the file";
+
+    select({Path("/a/c"), Path("/a/b.txt")});
+    extension.pasteItems(nullptr);
+    EXPECT_EQ(system.files.request(handoff::kPasteFile), "/a/c");
+
+    system.finder.selection.reset();
+    extension.pasteItems(nullptr);
+    EXPECT_EQ(system.files.request(handoff::kPasteFile), "/target");
+    EXPECT_THAT(system.workspace.opened,
+                ElementsAre("orvaneplus://paste", "orvaneplus://create", "orvaneplus://paste",
+                            "orvaneplus://paste"));
+}
+
+TEST_F(FinderSyncCommandsTest, PasteWithNowhereToGoDoesNothing) {
+    system.files.files[Path("/a/b.txt")] = "";
+    select({Path("/a/b.txt")});
+    extension.pasteItems(nullptr);
+    EXPECT_THAT(system.events, IsEmpty());
+}
+
+TEST_F(FinderSyncCommandsTest, HiddenFilesToggleFlipsThePreferenceAndRestartsFinder) {
+    extension.toggleHiddenFiles(nullptr);
+    EXPECT_TRUE(system.suites.domains["com.apple.finder"]["AppleShowAllFiles"]);
+    extension.performAction("toggleHiddenFiles:", nullptr);
+    EXPECT_FALSE(system.suites.domains["com.apple.finder"]["AppleShowAllFiles"]);
+    EXPECT_EQ(system.suites.synchronizations, 2);
+    ASSERT_EQ(system.processes.launches.size(), 2u);
+    for (const auto& launch : system.processes.launches) {
+        EXPECT_EQ(launch.executable, Path("/usr/bin/killall"));
+        EXPECT_TRUE(launch.executable.isAbsolute());
+        EXPECT_THAT(launch.arguments, ElementsAre("Finder"));
+    }
+    EXPECT_THAT(system.log.lines, IsEmpty());
+}
+
+TEST_F(FinderSyncCommandsTest, HiddenFilesToggleEndsFinderEvenWithoutDefaults) {
+    system.suites.refused = {"com.apple.finder"};
+    system.processes.fail = true;
+    extension.toggleHiddenFiles(nullptr);
+    EXPECT_TRUE(system.suites.domains.empty());
+    EXPECT_EQ(system.processes.launches.size(), 1u);
+}
+
+} // namespace
+} // namespace orv

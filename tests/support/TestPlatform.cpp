@@ -1,0 +1,131 @@
+#include "tests/support/TestPlatform.h"
+
+namespace orv::test {
+
+std::optional<Path> FakeFileManager::containerURL(std::string_view groupIdentifier) {
+    askedGroups.emplace_back(groupIdentifier);
+    return container;
+}
+
+Expected<std::string> FakeFileManager::readUTF8(const Path& path) {
+    const auto found = files.find(path);
+    if (found == files.end() || unreadable.count(path) != 0) {
+        return Error{2, "No such file: " + path.str()};
+    }
+    return found->second;
+}
+
+Status FakeFileManager::writeUTF8(const Path& path, std::string_view text, WriteMode mode) {
+    writeModes.push_back(mode);
+    if (failingWrites.count(path) != 0) {
+        events_.push_back("write failed " + path.lastComponent());
+        return Error{13, "Permission denied: " + path.str()};
+    }
+    files[path] = std::string(text);
+    events_.push_back("write " + path.lastComponent() + "=" + std::string(text));
+    return ok();
+}
+
+std::optional<bool> FakeFileManager::isDirectory(const Path& path) {
+    if (failingLookups.count(path) != 0) {
+        return std::nullopt;
+    }
+    if (directories.count(path) != 0) {
+        return true;
+    }
+    return files.count(path) != 0 ? std::optional<bool>(false) : std::nullopt;
+}
+
+std::optional<std::string> FakeFileManager::request(std::string_view name) const {
+    if (!container) {
+        return std::nullopt;
+    }
+    const auto found = files.find(container->appending(name));
+    return found == files.end() ? std::nullopt : std::optional<std::string>(found->second);
+}
+
+void FakeFileManager::setRequest(std::string_view name, std::string content) {
+    files[container->appending(name)] = std::move(content);
+}
+
+void FakePasteboard::clearContents() {
+    contents.clear();
+    events_.push_back("pasteboard clear");
+}
+
+bool FakePasteboard::setString(std::string_view text, std::string_view type) {
+    contents[std::string(type)] = std::string(text);
+    events_.push_back("pasteboard set");
+    return true;
+}
+
+bool FakeWorkspace::openURL(std::string_view url) {
+    opened.emplace_back(url);
+    events_.push_back("open " + std::string(url));
+    return true;
+}
+
+bool FakeUserDefaults::boolForKey(std::string_view key) {
+    const auto found = store_.find(std::string(key));
+    return found != store_.end() && found->second;
+}
+
+void FakeUserDefaults::setBool(bool value, std::string_view key) {
+    store_[std::string(key)] = value;
+}
+
+bool FakeUserDefaults::synchronize() {
+    ++synchronizations_;
+    return true;
+}
+
+std::unique_ptr<UserDefaults> FakeUserDefaultsSuites::suite(std::string_view name) {
+    if (refused.count(std::string(name)) != 0) {
+        return nullptr;
+    }
+    return std::make_unique<FakeUserDefaults>(domains[std::string(name)], synchronizations);
+}
+
+Status FakeProcessLauncher::launch(const Path& executable,
+                                   const std::vector<std::string>& arguments) {
+    launches.push_back({executable, arguments});
+    events_.push_back("launch " + executable.str());
+    if (fail) {
+        return Error{2, "No such file or directory"};
+    }
+    return ok();
+}
+
+void RecordingLogSink::write(std::string_view subsystem, std::string_view category,
+                             std::string_view message) {
+    lines.push_back({std::string(subsystem), std::string(category), std::string(message)});
+}
+
+std::vector<std::string> RecordingLogSink::messages() const {
+    std::vector<std::string> out;
+    for (const auto& line : lines) {
+        out.push_back(line.message);
+    }
+    return out;
+}
+
+std::string FakeBundle::localizedString(std::string_view key) {
+    const auto found = strings.find(key);
+    return found == strings.end() ? std::string(key) : found->second;
+}
+
+std::optional<std::vector<Path>> FakeFinderSyncController::selectedItemURLs() {
+    ++selectionQueries;
+    return selection;
+}
+
+ImagePtr FakeSymbolCatalog::systemSymbol(std::string_view name) {
+    if (missing.count(std::string(name)) != 0) {
+        return nullptr;
+    }
+    auto image = std::make_shared<Image>(Size{16, 16});
+    image->symbolName = std::string(name);
+    return image;
+}
+
+} // namespace orv::test
