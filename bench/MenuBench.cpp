@@ -17,7 +17,8 @@ namespace {
 
 struct Fixture {
     Fixture() {
-        root = std::filesystem::temp_directory_path() / ("orvane-bench-" + std::to_string(getpid()));
+        root =
+            std::filesystem::temp_directory_path() / ("orvane-bench-" + std::to_string(getpid()));
         std::filesystem::create_directories(root);
         setenv("ORVANE_GROUP_CONTAINERS", root.c_str(), 1);
         system.emplace("OrvaneExtension", orv::FinderSync::kBundleIdentifier);

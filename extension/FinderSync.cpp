@@ -97,8 +97,8 @@ MenuPtr FinderSync::menu(std::uint64_t kind) {
     if (handoff::hasPendingCut(platform_.files)) {
         menu->addItem(makeItem(kPasteItem.titleKey, kPasteItem.action, kPasteItem.symbol));
     }
-    auto newFile = std::make_shared<MenuItem>(platform_.bundle.localizedString(kNewFileTitleKey),
-                                              "", "");
+    auto newFile =
+        std::make_shared<MenuItem>(platform_.bundle.localizedString(kNewFileTitleKey), "", "");
     newFile->image = menuIcon(kNewFileSymbol);
     auto submenu = std::make_shared<Menu>("");
     for (const auto& entry : kNewFileItems) {
@@ -160,24 +160,58 @@ void FinderSync::pasteItems(Sender) {
     }
 }
 
-void FinderSync::createTxt(Sender) { requestNewFile("txt"); }
-void FinderSync::createCsv(Sender) { requestNewFile("csv"); }
-void FinderSync::createHtml(Sender) { requestNewFile("html"); }
-void FinderSync::createPy(Sender) { requestNewFile("py"); }
-void FinderSync::createJs(Sender) { requestNewFile("js"); }
-void FinderSync::createSwift(Sender) { requestNewFile("swift"); }
-void FinderSync::createSh(Sender) { requestNewFile("sh"); }
-void FinderSync::createMd(Sender) { requestNewFile("md"); }
-void FinderSync::createJson(Sender) { requestNewFile("json"); }
-void FinderSync::createRtf(Sender) { requestNewFile("rtf"); }
-void FinderSync::createDocx(Sender) { requestNewFile("docx"); }
-void FinderSync::createXlsx(Sender) { requestNewFile("xlsx"); }
-void FinderSync::createPptx(Sender) { requestNewFile("pptx"); }
-void FinderSync::createPages(Sender) { requestNewFile("pages"); }
-void FinderSync::createNumbers(Sender) { requestNewFile("numbers"); }
-void FinderSync::createKey(Sender) { requestNewFile("key"); }
+void FinderSync::createTxt(Sender) {
+    requestNewFile("txt");
+}
+void FinderSync::createCsv(Sender) {
+    requestNewFile("csv");
+}
+void FinderSync::createHtml(Sender) {
+    requestNewFile("html");
+}
+void FinderSync::createPy(Sender) {
+    requestNewFile("py");
+}
+void FinderSync::createJs(Sender) {
+    requestNewFile("js");
+}
+void FinderSync::createSwift(Sender) {
+    requestNewFile("swift");
+}
+void FinderSync::createSh(Sender) {
+    requestNewFile("sh");
+}
+void FinderSync::createMd(Sender) {
+    requestNewFile("md");
+}
+void FinderSync::createJson(Sender) {
+    requestNewFile("json");
+}
+void FinderSync::createRtf(Sender) {
+    requestNewFile("rtf");
+}
+void FinderSync::createDocx(Sender) {
+    requestNewFile("docx");
+}
+void FinderSync::createXlsx(Sender) {
+    requestNewFile("xlsx");
+}
+void FinderSync::createPptx(Sender) {
+    requestNewFile("pptx");
+}
+void FinderSync::createPages(Sender) {
+    requestNewFile("pages");
+}
+void FinderSync::createNumbers(Sender) {
+    requestNewFile("numbers");
+}
+void FinderSync::createKey(Sender) {
+    requestNewFile("key");
+}
 
-void FinderSync::toggleHiddenFiles(Sender) { toggleFinderHiddenFiles(); }
+void FinderSync::toggleHiddenFiles(Sender) {
+    toggleFinderHiddenFiles();
+}
 
 void FinderSync::requestNewFile(std::string_view ext) {
     handoff::requestCreate(platform_.files, platform_.workspace, resolveTargetFolder(), ext);

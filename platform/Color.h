@@ -10,13 +10,13 @@ struct Color {
     std::string name; // "labelColor", "systemGreenColor", ... or "" for a plain colour
     double red = 0, green = 0, blue = 0, alpha = 1;
 
-    static Color label();                 // NSColor labelColor
-    static Color secondaryLabel();        // NSColor secondaryLabelColor
-    static Color black();                 // NSColor blackColor
-    static Color white();                 // NSColor whiteColor
-    static Color systemGreen();           // NSColor systemGreenColor
-    static Color controlAccent();         // NSColor controlAccentColor
-    static Color windowBackground();      // NSColor windowBackgroundColor
+    static Color label();            // NSColor labelColor
+    static Color secondaryLabel();   // NSColor secondaryLabelColor
+    static Color black();            // NSColor blackColor
+    static Color white();            // NSColor whiteColor
+    static Color systemGreen();      // NSColor systemGreenColor
+    static Color controlAccent();    // NSColor controlAccentColor
+    static Color windowBackground(); // NSColor windowBackgroundColor
 
     // NSColor colorWithAlphaComponent:
     Color withAlpha(double a) const;

@@ -35,6 +35,8 @@ struct Done {};
 // Success or an error, for operations that produce nothing.
 using Status = Expected<Done>;
 
-inline Status ok() { return Status(Done{}); }
+inline Status ok() {
+    return Status(Done{});
+}
 
 } // namespace orv

@@ -4,7 +4,8 @@ namespace orv {
 
 namespace {
 
-void appendArgument(std::string& out, const std::vector<LogArgument>& arguments, std::size_t& next) {
+void appendArgument(std::string& out, const std::vector<LogArgument>& arguments,
+                    std::size_t& next) {
     if (next >= arguments.size()) {
         out += "<missing>";
         return;

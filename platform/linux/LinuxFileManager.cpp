@@ -90,7 +90,7 @@ Status writeAtomically(const Path& path, std::string_view data) {
     }
     struct stat existing {};
     const mode_t mode = stat(path.str().c_str(), &existing) == 0 ? (existing.st_mode & 07777)
-                                                                : (0666 & ~currentUmask());
+                                                                 : (0666 & ~currentUmask());
     int error = 0;
     if (fchmod(fd, mode) != 0 || !writeAll(fd, data)) {
         error = errno;
@@ -132,6 +132,8 @@ std::optional<bool> LinuxFileManager::isDirectory(const Path& path) {
     return S_ISDIR(st.st_mode);
 }
 
-Path LinuxFileManager::homeDirectory() { return lnx::homeDirectory(); }
+Path LinuxFileManager::homeDirectory() {
+    return lnx::homeDirectory();
+}
 
 } // namespace orv::lnx

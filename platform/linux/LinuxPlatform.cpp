@@ -8,7 +8,7 @@ LinuxPlatform::LinuxPlatform(std::string_view bundleName, std::string_view bundl
 }
 
 Platform LinuxPlatform::platform() {
-    return Platform{files_,  pasteboard_, workspace_, suites_, processes_,
+    return Platform{files_,   pasteboard_, workspace_, suites_, processes_,
                     logSink_, *bundle_,    finder_,    symbols_};
 }
 

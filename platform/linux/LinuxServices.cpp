@@ -61,7 +61,9 @@ std::string lowercased(std::string_view text) {
 
 } // namespace
 
-void LinuxPasteboard::clearContents() { setClipboard("", true); }
+void LinuxPasteboard::clearContents() {
+    setClipboard("", true);
+}
 
 bool LinuxPasteboard::setString(std::string_view text, std::string_view type) {
     return type == kPasteboardTypeString && setClipboard(text, false);

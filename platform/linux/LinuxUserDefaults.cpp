@@ -11,10 +11,17 @@ std::string escape(std::string_view text) {
     std::string out;
     for (const char c : text) {
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        default: out += c;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -35,7 +42,9 @@ std::string unescape(std::string_view text) {
 
 } // namespace
 
-LinuxUserDefaults::LinuxUserDefaults(Path file) : file_(std::move(file)) { load(); }
+LinuxUserDefaults::LinuxUserDefaults(Path file) : file_(std::move(file)) {
+    load();
+}
 
 void LinuxUserDefaults::load() {
     values_.clear();

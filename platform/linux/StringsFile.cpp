@@ -156,10 +156,18 @@ class Reader {
             }
             const char e = text_[pos_++];
             switch (e) {
-            case 'n': out += '\n'; break;
-            case 't': out += '\t'; break;
-            case 'r': out += '\r'; break;
-            case '0': out += '\0'; break;
+            case 'n':
+                out += '\n';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case '0':
+                out += '\0';
+                break;
             case 'U':
             case 'u': {
                 auto cp = hex4();
@@ -181,7 +189,9 @@ class Reader {
                 appendUTF8(out, *cp >= 0xD800 && *cp <= 0xDFFF ? 0xFFFD : *cp);
                 break;
             }
-            default: out += e; break; // \" \\ and any other escaped character
+            default:
+                out += e;
+                break; // \" \\ and any other escaped character
             }
         }
         return std::nullopt; // no closing quote
@@ -194,6 +204,8 @@ class Reader {
 
 } // namespace
 
-StringsTable parseStrings(std::string_view text) { return Reader(text).read(); }
+StringsTable parseStrings(std::string_view text) {
+    return Reader(text).read();
+}
 
 } // namespace orv::lnx

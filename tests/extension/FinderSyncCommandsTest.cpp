@@ -24,7 +24,8 @@ class FinderSyncCommandsTest : public ::testing::Test {
 };
 
 TEST_F(FinderSyncCommandsTest, CopyPathJoinsPathsWithLineFeedsAsPlainTextOnly) {
-    system.pasteboard.contents = {{"public.file-url", "file:///old"}, {"public.utf8-plain-text", "old"}};
+    system.pasteboard.contents = {{"public.file-url", "file:///old"},
+                                  {"public.utf8-plain-text", "old"}};
     select({Path("/a/b.txt"), Path("/a/c/")});
     extension.copyPath(nullptr);
     EXPECT_EQ(system.pasteboard.contents,
@@ -93,10 +94,10 @@ TEST_F(FinderSyncCommandsTest, NewFileFolderResolution) {
         std::string expected;
     };
     const std::vector<Case> cases = {
-        {{{Path("/a/b.txt")}}, Path("/elsewhere"), "/a"},         // a file: its folder
-        {{{Path("/a/c"), Path("/a/b.txt")}}, std::nullopt, "/a/c"}, // a folder: itself
+        {{{Path("/a/b.txt")}}, Path("/elsewhere"), "/a"},             // a file: its folder
+        {{{Path("/a/c"), Path("/a/b.txt")}}, std::nullopt, "/a/c"},   // a folder: itself
         {{{Path("/Apps/Tool.app")}}, std::nullopt, "/Apps/Tool.app"}, // a package is a folder
-        {{{Path("/gone/x")}}, Path("/t"), "/gone"},               // failed lookup: not a folder
+        {{{Path("/gone/x")}}, Path("/t"), "/gone"},                   // failed lookup: not a folder
         {{{Path("/top.txt")}}, std::nullopt, "/"},
         {std::vector<Path>{}, Path("/a"), "/a"},
         {std::nullopt, Path("/a"), "/a"},
@@ -123,8 +124,8 @@ TEST_F(FinderSyncCommandsTest, EveryNewFileActionSendsItsExtension) {
     for (const auto& [selector, ext] : kinds) {
         system.events.clear();
         ASSERT_TRUE(extension.performAction(selector, nullptr));
-        EXPECT_THAT(system.events, ElementsAre("write pending.txt=/f\n" + ext,
-                                               "open orvaneplus://create"))
+        EXPECT_THAT(system.events,
+                    ElementsAre("write pending.txt=/f\n" + ext, "open orvaneplus://create"))
             << selector;
     }
     EXPECT_THAT(system.log.lines, IsEmpty());
@@ -148,9 +149,8 @@ TEST_F(FinderSyncCommandsTest, PasteDestinationResolution) {
     system.finder.selection.reset();
     extension.pasteItems(nullptr);
     EXPECT_EQ(system.files.request(handoff::kPasteFile), "/target");
-    EXPECT_THAT(system.workspace.opened,
-                ElementsAre("orvaneplus://paste", "orvaneplus://create", "orvaneplus://paste",
-                            "orvaneplus://paste"));
+    EXPECT_THAT(system.workspace.opened, ElementsAre("orvaneplus://paste", "orvaneplus://create",
+                                                     "orvaneplus://paste", "orvaneplus://paste"));
 }
 
 TEST_F(FinderSyncCommandsTest, PasteWithNowhereToGoDoesNothing) {

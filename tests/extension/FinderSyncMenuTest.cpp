@@ -174,7 +174,8 @@ TEST_F(FinderSyncMenuTest, TitlesComeFromTheExtensionsOwnTable) {
     const auto menu = extension.menu(kContainer);
     EXPECT_EQ(menu->items()[0]->title, "New File");
     EXPECT_EQ(menu->items()[0]->submenu->items()[0]->title, "Text File");
-    EXPECT_EQ(menu->items()[0]->submenu->items()[1]->title, "file.md") << "missing key shows as key";
+    EXPECT_EQ(menu->items()[0]->submenu->items()[1]->title, "file.md")
+        << "missing key shows as key";
 }
 
 TEST_F(FinderSyncMenuTest, IconsCarryTheMenuConfiguration) {
@@ -192,8 +193,8 @@ TEST_F(FinderSyncMenuTest, AMissingSymbolLeavesTheItemWithoutImage) {
     const auto menu = extension.menu(kContainer);
     EXPECT_EQ(menu->items()[0]->image, nullptr);
     const auto& kinds = menu->items()[0]->submenu->items();
-    EXPECT_EQ(kinds[5]->image, nullptr);            // Python
-    EXPECT_NE(kinds[0]->image, nullptr);            // Text
+    EXPECT_EQ(kinds[5]->image, nullptr); // Python
+    EXPECT_NE(kinds[0]->image, nullptr); // Text
     EXPECT_EQ(kinds[5]->action, "createPy:");
 }
 

@@ -40,7 +40,9 @@ class OrvaneFinderTest : public ::testing::Test {
     RunResult finder(const std::vector<std::string>& arguments) {
         return runProgram(kFinder, arguments, env, dir / "work");
     }
-    Path request(std::string_view name) const { return (dir / "groups").appending(kGroup).appending(name); }
+    Path request(std::string_view name) const {
+        return (dir / "groups").appending(kGroup).appending(name);
+    }
 
     // A stand-in host that records each URL it is started with, together with the create
     // request it found in the container at that moment.
@@ -100,8 +102,8 @@ TEST_F(OrvaneFinderTest, KindsOtherThanItemsAreContainerMenus) {
 }
 
 TEST_F(OrvaneFinderTest, CutWritesTheListAndEmptiesThePasteDestination) {
-    const auto result = finder({"run", "cutItems:", "--select", "/x/1", "--select", "/x/2/",
-                                "--select", "rel/3"});
+    const auto result =
+        finder({"run", "cutItems:", "--select", "/x/1", "--select", "/x/2/", "--select", "rel/3"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(readFile(request("paste.txt")), "");
     EXPECT_EQ(std::filesystem::file_size(request("paste.txt").str()), 0u);

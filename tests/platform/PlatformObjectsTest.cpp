@@ -23,10 +23,10 @@ TEST(PathTest, KeepsTheFileURLPathShape) {
 TEST(TextTest, ValidatesUTF8) {
     EXPECT_TRUE(isValidUTF8(""));
     EXPECT_TRUE(isValidUTF8("caf\xC3\xA9 \xF0\x9F\x93\x81"));
-    EXPECT_FALSE(isValidUTF8("\xC3"));                 // truncated
-    EXPECT_FALSE(isValidUTF8("\xC0\xAF"));             // overlong slash
-    EXPECT_FALSE(isValidUTF8("\xED\xA0\x80"));         // surrogate
-    EXPECT_FALSE(isValidUTF8("\xF4\x90\x80\x80"));     // past U+10FFFF
+    EXPECT_FALSE(isValidUTF8("\xC3"));             // truncated
+    EXPECT_FALSE(isValidUTF8("\xC0\xAF"));         // overlong slash
+    EXPECT_FALSE(isValidUTF8("\xED\xA0\x80"));     // surrogate
+    EXPECT_FALSE(isValidUTF8("\xF4\x90\x80\x80")); // past U+10FFFF
     EXPECT_FALSE(isValidUTF8("\xFF"));
     EXPECT_FALSE(isValidUTF8("ok\x80"));
 }
@@ -44,8 +44,9 @@ TEST(TextTest, TrimsUnicodeWhitespaceAndNewlines) {
 
 TEST(LogFormatTest, FillsOsLogConversions) {
     EXPECT_EQ(formatLogMessage("Cut %d items", {std::int64_t{3}}), "Cut 3 items");
-    EXPECT_EQ(formatLogMessage("Moved: %{public}@ -> %{public}@", {std::string("/a"), std::string("/b")}),
-              "Moved: /a -> /b");
+    EXPECT_EQ(
+        formatLogMessage("Moved: %{public}@ -> %{public}@", {std::string("/a"), std::string("/b")}),
+        "Moved: /a -> /b");
     EXPECT_EQ(formatLogMessage("100%% %@ %ld", {std::string("x"), std::int64_t{-2}}), "100% x -2");
     EXPECT_EQ(formatLogMessage("a %{public}@ b", {}), "a <missing> b");
     EXPECT_EQ(formatLogMessage("x %{public}@", {std::string("%d %@")}), "x %d %@")
@@ -66,8 +67,8 @@ TEST(SymbolConfigurationTest, ApplyingKeepsWhatTheOtherLeavesUnset) {
 TEST(ImageTest, ASymbolGrowsWithItsPointSize) {
     Image symbol(Size{10, 16});
     symbol.symbolName = "computermouse";
-    const auto big = symbol.withSymbolConfiguration(
-        SymbolConfiguration::withPointSize(26, FontWeight::regular));
+    const auto big =
+        symbol.withSymbolConfiguration(SymbolConfiguration::withPointSize(26, FontWeight::regular));
     ASSERT_TRUE(big);
     EXPECT_EQ(big->size(), (Size{20, 32}));
     const auto back =

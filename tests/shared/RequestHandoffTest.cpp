@@ -24,14 +24,16 @@ TEST(ParseLinesTest, TrimsEachLineAndDropsEmptyOnes) {
     EXPECT_THAT(parseLines(" \n\t\r\n\n"), IsEmpty());
     EXPECT_THAT(parseLines(""), IsEmpty());
     // Unicode blanks are white space too; a blank inside a path is kept.
-    EXPECT_THAT(parseLines("\xC2\xA0/a\xE2\x80\x83 x\xE3\x80\x80"), ElementsAre("/a\xE2\x80\x83 x"));
+    EXPECT_THAT(parseLines("\xC2\xA0/a\xE2\x80\x83 x\xE3\x80\x80"),
+                ElementsAre("/a\xE2\x80\x83 x"));
 }
 
 TEST_F(RequestHandoffTest, CreateWritesFolderLineFeedExtensionThenOpensTheURL) {
     requestCreate(files, system.workspace, Path("/tmp/x"), "md");
     ASSERT_EQ(files.request(kPendingFile), "/tmp/x\nmd");
     EXPECT_EQ(files.request(kPendingFile)->size(), 9u);
-    EXPECT_THAT(system.events, ElementsAre("write pending.txt=/tmp/x\nmd", "open orvaneplus://create"));
+    EXPECT_THAT(system.events,
+                ElementsAre("write pending.txt=/tmp/x\nmd", "open orvaneplus://create"));
 }
 
 TEST_F(RequestHandoffTest, ExtensionWritesAreAtomic) {

@@ -1,5 +1,5 @@
-#include "platform/linux/LinuxBundle.h"
 #include "platform/linux/LinuxServices.h"
+#include "platform/linux/LinuxBundle.h"
 #include "platform/linux/LinuxUserDefaults.h"
 #include "platform/linux/Process.h"
 
@@ -45,8 +45,8 @@ class LinuxServicesTest : public ::testing::Test {
 
 TEST_F(LinuxServicesTest, LaunchStartsTheProgramWithExactlyItsArguments) {
     const Path out = dir / "args";
-    const Path script = makeScript(dir, "record", "printf '%s|' \"$@\" > \"$0.tmp\"; mv \"$0.tmp\" " +
-                                                      out.str() + "\n");
+    const Path script = makeScript(
+        dir, "record", "printf '%s|' \"$@\" > \"$0.tmp\"; mv \"$0.tmp\" " + out.str() + "\n");
     LinuxProcessLauncher launcher;
     ASSERT_TRUE(launcher.launch(script, {"Finder", "two words", ""}));
     ASSERT_TRUE(waitForFile(out));
@@ -102,8 +102,9 @@ TEST_F(LinuxServicesTest, RuntimeFolderMustBeThisUsersOwnAndPrivate) {
 
 TEST_F(LinuxServicesTest, HostURLsStartTheHostProgramWithTheURL) {
     const Path out = dir / "url";
-    const Path host = makeScript(dir, "host", "printf '%s' \"$1\" > " + out.str() + ".tmp; mv " +
-                                                  out.str() + ".tmp " + out.str() + "\n");
+    const Path host = makeScript(dir, "host",
+                                 "printf '%s' \"$1\" > " + out.str() + ".tmp; mv " + out.str() +
+                                     ".tmp " + out.str() + "\n");
     env.set("ORVANE_HOST_PROGRAM", host.str());
     LinuxProcessLauncher launcher;
     LinuxWorkspace workspace(launcher);

@@ -56,10 +56,10 @@ TEST(StringsFileTest, ShippedTablesAreCompleteInEveryLanguage) {
     }
     EXPECT_GE(languages, 2);
     ASSERT_TRUE(keys);
-    for (const char* key : {"menu.copyPath", "menu.cut", "menu.paste", "menu.new", "file.txt",
-                            "file.md", "file.json", "file.csv", "file.html", "file.py", "file.js",
-                            "file.swift", "file.sh", "file.docx", "file.xlsx", "file.pptx",
-                            "file.pages", "file.numbers", "file.rtf"}) {
+    for (const char* key :
+         {"menu.copyPath", "menu.cut", "menu.paste", "menu.new", "file.txt", "file.md", "file.json",
+          "file.csv", "file.html", "file.py", "file.js", "file.swift", "file.sh", "file.docx",
+          "file.xlsx", "file.pptx", "file.pages", "file.numbers", "file.rtf"}) {
         EXPECT_EQ(keys->count(key), 1u) << key;
     }
 }
