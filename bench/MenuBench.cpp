@@ -21,7 +21,8 @@ struct Fixture {
             std::filesystem::temp_directory_path() / ("orvane-bench-" + std::to_string(getpid()));
         std::filesystem::create_directories(root);
         setenv("ORVANE_GROUP_CONTAINERS", root.c_str(), 1);
-        system.emplace("OrvaneExtension", orv::FinderSync::kBundleIdentifier);
+        system.emplace(orv::lnx::BundleInfo{
+            "OrvaneExtension", std::string(orv::FinderSync::kBundleIdentifier), {}});
         const auto container = system->platform().files.containerURL("K4W7P2Z9QD.tamsel.Orvane");
         cutFile = container->appending("cut.txt").str();
         std::ofstream(cutFile) << "/Users/a/Documents/report.pdf\n/Users/a/Documents/notes.txt";

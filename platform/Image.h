@@ -2,6 +2,7 @@
 // NSImage and NSImageSymbolConfiguration, as retained objects that record what was asked of them.
 
 #include "platform/Color.h"
+#include "platform/Geometry.h"
 
 #include <memory>
 #include <optional>
@@ -13,10 +14,6 @@ namespace orv {
 // NSFontWeight
 enum class FontWeight { ultraLight, thin, light, regular, medium, semibold, bold, heavy, black };
 
-struct Size {
-    double width = 0, height = 0;
-    friend bool operator==(const Size&, const Size&) = default;
-};
 
 // NSImageSymbolConfiguration
 struct SymbolConfiguration {
@@ -46,6 +43,8 @@ class Image {
     Image() = default;
     explicit Image(Size size) : size_(size) {}
 
+    // NSImage name, for named images such as the application icon ("NSApplicationIcon").
+    std::string name;
     // For a system symbol image: its SF Symbols name, and the configuration applied to it.
     std::string symbolName;
     std::optional<SymbolConfiguration> symbolConfiguration;
@@ -53,6 +52,15 @@ class Image {
 
     Size size() const { return size_; }
     void setSize(Size size) { size_ = size; }
+
+    // The pixels drawn into the image (lockFocus), when anything was; a symbol image has none
+    // until the platform renders it. Premultiplied RGBA, row 0 at the top.
+    struct Raster {
+        int width = 0, height = 0;
+        double scale = 1; // pixels per point
+        std::vector<float> rgba;
+    };
+    std::optional<Raster> raster;
 
     // imageWithSymbolConfiguration: a new image; nothing when this is not a symbol image.
     ImagePtr withSymbolConfiguration(const SymbolConfiguration& configuration) const;

@@ -2,12 +2,10 @@
 // The unified log (os_log): an OSLog object with a subsystem and a category, and messages
 // written at the default level from os_log format strings, every argument public.
 
-#include <cstdint>
+#include "platform/Format.h"
+
 #include <string>
 #include <string_view>
-#include <type_traits>
-#include <variant>
-#include <vector>
 
 namespace orv {
 
@@ -18,12 +16,6 @@ class LogSink {
     virtual void write(std::string_view subsystem, std::string_view category,
                        std::string_view message) = 0;
 };
-
-using LogArgument = std::variant<std::int64_t, std::string>;
-
-// Fills an os_log format: "%{public}@" and "%@" take a text, "%d", "%ld", "%{public}d" a
-// number, "%%" is a percent sign. A conversion with no matching argument prints "<missing>".
-std::string formatLogMessage(std::string_view format, const std::vector<LogArgument>& arguments);
 
 // OSLog
 class Log {
@@ -36,18 +28,10 @@ class Log {
 
     // os_log(OS_LOG_TYPE_DEFAULT, format, arguments...)
     template <class... Args> void operator()(std::string_view format, const Args&... args) const {
-        sink_->write(subsystem_, category_, formatLogMessage(format, {argument(args)...}));
+        sink_->write(subsystem_, category_, formatString(format, {formatArgument(args)...}));
     }
 
   private:
-    template <class T> static LogArgument argument(const T& value) {
-        if constexpr (std::is_integral_v<T>) {
-            return static_cast<std::int64_t>(value);
-        } else {
-            return std::string(value);
-        }
-    }
-
     LogSink* sink_;
     std::string subsystem_;
     std::string category_;

@@ -1,8 +1,12 @@
 #pragma once
 // Everything a deliverable reaches of the operating system, handed to it by the program entry.
 // Tests build one from the doubles in tests/support. No service is reached any other way.
+// Services that a deliverable does not use are there all the same: one shape for both.
 
+#include "platform/Application.h"
 #include "platform/Log.h"
+#include "platform/Notifications.h"
+#include "platform/RunLoop.h"
 #include "platform/Services.h"
 
 namespace orv {
@@ -17,6 +21,18 @@ struct Platform {
     Bundle& bundle; // the deliverable's own bundle
     FinderSyncController& finderSync;
     SymbolCatalog& symbols;
+    UserDefaults& standardDefaults; // NSUserDefaults standardUserDefaults
+    MainQueue& mainQueue;
+    BackgroundQueue& userInitiatedQueue;
+    NotificationCenter& notifications;
+    Application& application;
+    StatusBar& statusBar;
+    Graphics& graphics;
+    AlertPresenter& alerts;
+    LoginItemService& loginItems;
+    AccessibilityTrust& accessibility;
+    FinderExtensionSettings& finderExtension;
+    SoftwareUpdater& updater;
 };
 
 } // namespace orv

@@ -96,6 +96,8 @@ class Bundle {
     // NSLocalizedString(key, tableName: nil, bundle:, value: "", comment: ""): the key itself
     // when the default table has no entry for it.
     virtual std::string localizedString(std::string_view key) = 0;
+    // objectForInfoDictionaryKey:, when the value is a string
+    virtual std::optional<std::string> infoString(std::string_view key) = 0;
 };
 
 // FIFinderSyncController defaultController

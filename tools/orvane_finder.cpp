@@ -149,7 +149,8 @@ int main(int argc, char** argv) {
         return kUsageError;
     }
 
-    orv::lnx::LinuxPlatform system("OrvaneExtension", orv::FinderSync::kBundleIdentifier);
+    orv::lnx::LinuxPlatform system(
+        {"OrvaneExtension", std::string(orv::FinderSync::kBundleIdentifier), {}});
     system.finder().setSelection(request->selection);
     system.finder().setTarget(request->target);
     orv::FinderSync extension(system.platform());

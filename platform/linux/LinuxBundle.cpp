@@ -20,7 +20,9 @@ bool isDirectory(const Path& path) {
 
 } // namespace
 
-LinuxBundle::LinuxBundle(const Path& resources, std::string_view language, const Log& log) {
+LinuxBundle::LinuxBundle(const Path& resources, std::string_view language, const Log& log,
+                         std::map<std::string, std::string, std::less<>> info)
+    : info_(std::move(info)) {
     language_ = std::string(language);
     if (!isDirectory(resources.appending(language_ + ".lproj"))) {
         language_ = std::string(kDevelopmentLanguage);
@@ -41,6 +43,11 @@ LinuxBundle::LinuxBundle(const Path& resources, std::string_view language, const
 std::string LinuxBundle::localizedString(std::string_view key) {
     const auto found = table_.entries.find(key);
     return found == table_.entries.end() ? std::string(key) : found->second;
+}
+
+std::optional<std::string> LinuxBundle::infoString(std::string_view key) {
+    const auto found = info_.find(key);
+    return found == info_.end() ? std::nullopt : std::optional<std::string>(found->second);
 }
 
 Path LinuxBundle::resourcesFor(std::string_view bundleName) {

@@ -4,6 +4,8 @@
 #include "platform/Services.h"
 #include "platform/linux/StringsFile.h"
 
+#include <map>
+
 namespace orv::lnx {
 
 // A bundle's resources on Linux: <resources>/<language>.lproj/Localizable.strings, where the
@@ -13,9 +15,11 @@ namespace orv::lnx {
 class LinuxBundle final : public Bundle {
   public:
     // A table that cannot be read or parsed is reported on `log` and its keys show as keys.
-    LinuxBundle(const Path& resources, std::string_view language, const Log& log);
+    LinuxBundle(const Path& resources, std::string_view language, const Log& log,
+                std::map<std::string, std::string, std::less<>> info = {});
 
     std::string localizedString(std::string_view key) override;
+    std::optional<std::string> infoString(std::string_view key) override;
 
     const std::string& language() const { return language_; }
 
@@ -27,6 +31,7 @@ class LinuxBundle final : public Bundle {
   private:
     std::string language_;
     StringsTable table_;
+    std::map<std::string, std::string, std::less<>> info_;
 };
 
 } // namespace orv::lnx

@@ -2,14 +2,37 @@
 
 namespace orv::lnx {
 
-LinuxPlatform::LinuxPlatform(std::string_view bundleName, std::string_view bundleIdentifier) {
-    const Log log(logSink_, std::string(bundleIdentifier), "Bundle");
-    bundle_.emplace(LinuxBundle::resourcesFor(bundleName), LinuxBundle::preferredLanguage(), log);
+LinuxPlatform::LinuxPlatform(BundleInfo bundle) {
+    const Log log(logSink_, bundle.identifier, "Bundle");
+    bundle_.emplace(LinuxBundle::resourcesFor(bundle.resourcesName),
+                    LinuxBundle::preferredLanguage(), log, std::move(bundle.info));
+    standardDefaults_.emplace(LinuxUserDefaultsSuites::fileFor(bundle.identifier));
+    application_.emplace(runLoop_, notifications_, *bundle_, screen_);
+    updater_.emplace(alerts_, *bundle_);
 }
 
 Platform LinuxPlatform::platform() {
-    return Platform{files_,   pasteboard_, workspace_, suites_, processes_,
-                    logSink_, *bundle_,    finder_,    symbols_};
+    return Platform{files_,
+                    pasteboard_,
+                    workspace_,
+                    suites_,
+                    processes_,
+                    logSink_,
+                    *bundle_,
+                    finder_,
+                    symbols_,
+                    *standardDefaults_,
+                    runLoop_,
+                    userInitiatedQueue_,
+                    notifications_,
+                    *application_,
+                    statusBar_,
+                    graphics_,
+                    alerts_,
+                    loginItems_,
+                    accessibility_,
+                    finderExtension_,
+                    *updater_};
 }
 
 } // namespace orv::lnx

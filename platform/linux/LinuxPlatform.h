@@ -4,24 +4,35 @@
 #include "platform/Platform.h"
 #include "platform/linux/LinuxBundle.h"
 #include "platform/linux/LinuxFileManager.h"
+#include "platform/linux/LinuxGraphics.h"
+#include "platform/linux/LinuxHost.h"
+#include "platform/linux/LinuxRunLoop.h"
 #include "platform/linux/LinuxServices.h"
 #include "platform/linux/LinuxUserDefaults.h"
 #include "platform/linux/Process.h"
 
+#include <map>
 #include <optional>
 
 namespace orv::lnx {
 
+// What a deliverable's bundle says of itself.
+struct BundleInfo {
+    std::string resourcesName; // folder of its resources ("OrvaneExtension", "Orvane+")
+    std::string identifier;    // also the domain of its standard user defaults
+    std::map<std::string, std::string, std::less<>> info; // information dictionary
+};
+
 class LinuxPlatform {
   public:
-    // `bundleName` names the deliverable's resources ("OrvaneExtension");
-    // `bundleIdentifier` is the subsystem of the platform's own log lines.
-    LinuxPlatform(std::string_view bundleName, std::string_view bundleIdentifier);
+    explicit LinuxPlatform(BundleInfo bundle);
 
     Platform platform();
 
     FinderStandInController& finder() { return finder_; }
-    LinuxBundle& bundle() { return *bundle_; }
+    LinuxRunLoop& runLoop() { return runLoop_; }
+    LinuxApplication& application() { return *application_; }
+    LinuxStatusBar& statusBar() { return statusBar_; }
 
   private:
     LinuxFileManager files_;
@@ -33,6 +44,19 @@ class LinuxPlatform {
     FinderStandInController finder_;
     LinuxSymbolCatalog symbols_;
     std::optional<LinuxBundle> bundle_;
+    std::optional<LinuxUserDefaults> standardDefaults_;
+    LinuxRunLoop runLoop_;
+    LinuxWorkQueue userInitiatedQueue_;
+    NotificationCenter notifications_;
+    LinuxScreen screen_;
+    std::optional<LinuxApplication> application_;
+    LinuxStatusBar statusBar_;
+    LinuxGraphics graphics_;
+    LinuxAlertPresenter alerts_{screen_};
+    LinuxLoginItems loginItems_;
+    LinuxAccessibility accessibility_;
+    LinuxFinderExtensionSettings finderExtension_{screen_};
+    std::optional<LinuxSoftwareUpdater> updater_;
 };
 
 } // namespace orv::lnx

@@ -1,5 +1,5 @@
 #include "platform/Image.h"
-#include "platform/Log.h"
+#include "platform/Format.h"
 #include "platform/Path.h"
 #include "platform/Text.h"
 
@@ -42,16 +42,16 @@ TEST(TextTest, TrimsUnicodeWhitespaceAndNewlines) {
         << "stray bytes are not blanks";
 }
 
-TEST(LogFormatTest, FillsOsLogConversions) {
-    EXPECT_EQ(formatLogMessage("Cut %d items", {std::int64_t{3}}), "Cut 3 items");
+TEST(FormatTest, FillsOsLogConversions) {
+    EXPECT_EQ(formatString("Cut %d items", {std::int64_t{3}}), "Cut 3 items");
     EXPECT_EQ(
-        formatLogMessage("Moved: %{public}@ -> %{public}@", {std::string("/a"), std::string("/b")}),
+        formatString("Moved: %{public}@ -> %{public}@", {std::string("/a"), std::string("/b")}),
         "Moved: /a -> /b");
-    EXPECT_EQ(formatLogMessage("100%% %@ %ld", {std::string("x"), std::int64_t{-2}}), "100% x -2");
-    EXPECT_EQ(formatLogMessage("a %{public}@ b", {}), "a <missing> b");
-    EXPECT_EQ(formatLogMessage("x %{public}@", {std::string("%d %@")}), "x %d %@")
+    EXPECT_EQ(formatString("100%% %@ %ld", {std::string("x"), std::int64_t{-2}}), "100% x -2");
+    EXPECT_EQ(formatString("a %{public}@ b", {}), "a <missing> b");
+    EXPECT_EQ(formatString("x %{public}@", {std::string("%d %@")}), "x %d %@")
         << "arguments are not formats";
-    EXPECT_EQ(formatLogMessage("trailing %", {}), "trailing %");
+    EXPECT_EQ(formatString("trailing %", {}), "trailing %");
 }
 
 TEST(SymbolConfigurationTest, ApplyingKeepsWhatTheOtherLeavesUnset) {

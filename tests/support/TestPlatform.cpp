@@ -114,6 +114,11 @@ std::string FakeBundle::localizedString(std::string_view key) {
     return found == strings.end() ? std::string(key) : found->second;
 }
 
+std::optional<std::string> FakeBundle::infoString(std::string_view key) {
+    const auto found = info.find(key);
+    return found == info.end() ? std::nullopt : std::optional<std::string>(found->second);
+}
+
 std::optional<std::vector<Path>> FakeFinderSyncController::selectedItemURLs() {
     ++selectionQueries;
     return selection;
@@ -123,9 +128,129 @@ ImagePtr FakeSymbolCatalog::systemSymbol(std::string_view name) {
     if (missing.count(std::string(name)) != 0) {
         return nullptr;
     }
-    auto image = std::make_shared<Image>(Size{16, 16});
+    auto image = std::make_shared<Image>(size);
     image->symbolName = std::string(name);
+    if (const auto found = rasters.find(std::string(name)); found != rasters.end()) {
+        image->raster = found->second;
+    }
     return image;
+}
+
+void ManualQueue::runAll() {
+    while (!tasks.empty()) {
+        auto task = std::move(tasks.front());
+        tasks.pop_front();
+        task();
+    }
+}
+
+namespace {
+const char* policyName(ActivationPolicy p) {
+    return p == ActivationPolicy::regular ? "regular" : p == ActivationPolicy::accessory ? "accessory" : "prohibited";
+}
+} // namespace
+
+bool FakeApplication::setActivationPolicy(ActivationPolicy p) {
+    policy = p;
+    policyChanges.push_back(p);
+    events_.push_back(std::string("policy ") + policyName(p));
+    return true;
+}
+
+void FakeApplication::activateIgnoringOtherApps(bool) {
+    events_.push_back("activate");
+    if (!active) {
+        active = true;
+        notifications_.post(kApplicationDidBecomeActiveNotification);
+    }
+}
+
+void FakeApplication::orderFrontStandardAboutPanel(Sender) {
+    ++aboutPanels;
+    events_.push_back("about panel");
+}
+
+void FakeApplication::terminate(Sender) {
+    ++terminations;
+    events_.push_back("terminate");
+}
+
+WindowPtr FakeApplication::makeWindow(Rect contentRect, std::uint64_t styleMask, int backing,
+                                      bool defer) {
+    auto window = std::make_shared<Window>(contentRect, styleMask, backing, defer);
+    windows_.push_back(window);
+    events_.push_back("window made");
+    return window;
+}
+
+std::vector<WindowPtr> FakeApplication::windows() const {
+    std::vector<WindowPtr> live;
+    for (const auto& w : windows_) {
+        if (auto window = w.lock()) {
+            live.push_back(window);
+        }
+    }
+    return live;
+}
+
+int FakeApplication::run() {
+    if (delegate != nullptr) {
+        delegate->applicationDidFinishLaunching();
+    }
+    return 0;
+}
+
+bool FakeApplication::performAction(std::string_view selector, Sender sender) {
+    if (selector == "terminate:") {
+        terminate(sender);
+        return true;
+    }
+    return false;
+}
+
+StatusItemPtr FakeStatusBar::statusItem(double length) {
+    events_.push_back("status item");
+    auto item =
+        std::make_shared<StatusItem>(length, withButton ? std::make_shared<StatusBarButton>() : nullptr);
+    items.push_back(item);
+    return item;
+}
+
+int FakeAlertPresenter::runModal(const Alert& alert) {
+    shown.push_back(alert);
+    if (whileShown) {
+        whileShown();
+    }
+    if (responses.empty()) {
+        return kAlertFirstButtonReturn;
+    }
+    const int response = responses.front();
+    responses.pop_front();
+    return response;
+}
+
+Status FakeLoginItems::registerMainApp() {
+    ++registrations;
+    events_.push_back("login item register");
+    if (fail) {
+        return Error{1, "Operation not permitted"};
+    }
+    return ok();
+}
+
+Status FakeLoginItems::unregisterMainApp() {
+    ++unregistrations;
+    events_.push_back("login item unregister");
+    if (fail) {
+        return Error{1, "Operation not permitted"};
+    }
+    return ok();
+}
+
+std::shared_ptr<UpdaterController> FakeSoftwareUpdater::makeStandardController(bool startingUpdater) {
+    events_.push_back(std::string("updater starting=") + (startingUpdater ? "true" : "false"));
+    made.push_back(std::make_shared<FakeUpdaterController>());
+    return made.back();
 }
 
 } // namespace orv::test

@@ -4,6 +4,11 @@
 // file writes and URL openings across services.
 
 #include "platform/Platform.h"
+#include "platform/linux/LinuxGraphics.h"
+#include "platform/linux/LinuxRunLoop.h"
+
+#include <deque>
+#include <functional>
 
 #include <map>
 #include <set>
@@ -114,7 +119,9 @@ class RecordingLogSink final : public LogSink {
 class FakeBundle final : public Bundle {
   public:
     std::map<std::string, std::string, std::less<>> strings;
+    std::map<std::string, std::string, std::less<>> info;
     std::string localizedString(std::string_view key) override;
+    std::optional<std::string> infoString(std::string_view key) override;
 };
 
 class FakeFinderSyncController final : public FinderSyncController {
@@ -131,7 +138,125 @@ class FakeFinderSyncController final : public FinderSyncController {
 class FakeSymbolCatalog final : public SymbolCatalog {
   public:
     std::set<std::string> missing;
+    std::map<std::string, Image::Raster> rasters; // drawn pixels for a symbol, at 13 points
+    Size size{16, 16};
     ImagePtr systemSymbol(std::string_view name) override;
+};
+
+// The global queue, run when the test says.
+class ManualQueue final : public BackgroundQueue {
+  public:
+    std::deque<std::function<void()>> tasks;
+    void async(std::function<void()> task) override { tasks.push_back(std::move(task)); }
+    // Runs the queued tasks, including those they queue, in order.
+    void runAll();
+};
+
+class FakeApplication final : public Application {
+  public:
+    FakeApplication(Events& events, NotificationCenter& notifications)
+        : events_(events), notifications_(notifications) {}
+
+    ActivationPolicy policy = ActivationPolicy::regular;
+    std::vector<ActivationPolicy> policyChanges;
+    bool active = false;
+    int aboutPanels = 0;
+    int terminations = 0;
+    ApplicationDelegate* delegate = nullptr;
+    ImagePtr icon = std::make_shared<Image>(Size{128, 128});
+
+    void setDelegate(ApplicationDelegate* d) override { delegate = d; }
+    bool setActivationPolicy(ActivationPolicy p) override;
+    ActivationPolicy activationPolicy() const override { return policy; }
+    // Becoming active posts the notification, as when the user comes back to the host.
+    void activateIgnoringOtherApps(bool flag) override;
+    void orderFrontStandardAboutPanel(Sender sender) override;
+    void terminate(Sender sender) override;
+    ImagePtr applicationIconImage() override { return icon; }
+    WindowPtr makeWindow(Rect contentRect, std::uint64_t styleMask, int backing,
+                         bool defer) override;
+    std::vector<WindowPtr> windows() const override;
+    int run() override;
+    bool performAction(std::string_view selector, Sender sender) override;
+
+    // The user leaves for another application (System Settings, say) and comes back.
+    void userLeaves() { active = false; }
+    void userReturns() { activateIgnoringOtherApps(false); }
+
+  private:
+    Events& events_;
+    NotificationCenter& notifications_;
+    std::vector<std::weak_ptr<Window>> windows_;
+};
+
+class FakeStatusBar final : public StatusBar {
+  public:
+    bool withButton = true;
+    std::vector<StatusItemPtr> items;
+    explicit FakeStatusBar(Events& events) : events_(events) {}
+    StatusItemPtr statusItem(double length) override;
+
+  private:
+    Events& events_;
+};
+
+class FakeAlertPresenter final : public AlertPresenter {
+  public:
+    std::vector<Alert> shown;
+    std::deque<int> responses; // answers in turn; the first button when none is left
+    std::function<void()> whileShown; // runs while the alert is on screen
+    int runModal(const Alert& alert) override;
+};
+
+class FakeLoginItems final : public LoginItemService {
+  public:
+    explicit FakeLoginItems(Events& events) : events_(events) {}
+    bool fail = false;
+    int registrations = 0;
+    int unregistrations = 0;
+    Status registerMainApp() override;
+    Status unregisterMainApp() override;
+
+  private:
+    Events& events_;
+};
+
+class FakeAccessibility final : public AccessibilityTrust {
+  public:
+    bool trusted = false;
+    int prompts = 0;
+    bool isProcessTrusted() override { return trusted; }
+    bool isProcessTrustedWithOptions(bool prompt) override {
+        prompts += prompt ? 1 : 0;
+        return trusted;
+    }
+};
+
+class FakeFinderExtensionSettings final : public FinderExtensionSettings {
+  public:
+    bool enabled = false;
+    int managementShown = 0;
+    bool isExtensionEnabled() override { return enabled; }
+    void showExtensionManagementInterface() override { ++managementShown; }
+};
+
+class FakeUpdaterController final : public UpdaterController {
+  public:
+    int checks = 0;
+    bool performAction(std::string_view selector, Sender) override {
+        checks += selector == "checkForUpdates:" ? 1 : 0;
+        return selector == "checkForUpdates:";
+    }
+};
+
+class FakeSoftwareUpdater final : public SoftwareUpdater {
+  public:
+    explicit FakeSoftwareUpdater(Events& events) : events_(events) {}
+    std::vector<std::shared_ptr<FakeUpdaterController>> made;
+    std::shared_ptr<UpdaterController> makeStandardController(bool startingUpdater) override;
+
+  private:
+    Events& events_;
 };
 
 // Every double, and the Platform made of them.
@@ -147,10 +272,43 @@ class TestPlatform {
     FakeBundle bundle;
     FakeFinderSyncController finder;
     FakeSymbolCatalog symbols;
+    std::map<std::string, bool> standardStore;
+    int standardSynchronizations = 0;
+    FakeUserDefaults standardDefaults{standardStore, standardSynchronizations};
+    lnx::LinuxRunLoop mainQueue{lnx::LinuxRunLoop::Clock::manual};
+    ManualQueue userInitiatedQueue;
+    NotificationCenter notifications;
+    FakeApplication application{events, notifications};
+    FakeStatusBar statusBar{events};
+    lnx::LinuxGraphics graphics;
+    FakeAlertPresenter alerts;
+    FakeLoginItems loginItems{events};
+    FakeAccessibility accessibility;
+    FakeFinderExtensionSettings finderExtension;
+    FakeSoftwareUpdater updater{events};
 
     Platform platform() {
-        return Platform{files, pasteboard, workspace, suites, processes,
-                        log,   bundle,     finder,    symbols};
+        return Platform{files,
+                        pasteboard,
+                        workspace,
+                        suites,
+                        processes,
+                        log,
+                        bundle,
+                        finder,
+                        symbols,
+                        standardDefaults,
+                        mainQueue,
+                        userInitiatedQueue,
+                        notifications,
+                        application,
+                        statusBar,
+                        graphics,
+                        alerts,
+                        loginItems,
+                        accessibility,
+                        finderExtension,
+                        updater};
     }
 };
 

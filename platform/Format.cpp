@@ -1,16 +1,16 @@
-#include "platform/Log.h"
+#include "platform/Format.h"
 
 namespace orv {
 
 namespace {
 
-void appendArgument(std::string& out, const std::vector<LogArgument>& arguments,
+void appendArgument(std::string& out, const std::vector<FormatArgument>& arguments,
                     std::size_t& next) {
     if (next >= arguments.size()) {
         out += "<missing>";
         return;
     }
-    const LogArgument& a = arguments[next++];
+    const FormatArgument& a = arguments[next++];
     if (const auto* text = std::get_if<std::string>(&a)) {
         out += *text;
     } else {
@@ -20,7 +20,7 @@ void appendArgument(std::string& out, const std::vector<LogArgument>& arguments,
 
 } // namespace
 
-std::string formatLogMessage(std::string_view format, const std::vector<LogArgument>& arguments) {
+std::string formatString(std::string_view format, const std::vector<FormatArgument>& arguments) {
     std::string out;
     out.reserve(format.size() + 32);
     std::size_t next = 0;

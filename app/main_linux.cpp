@@ -1,0 +1,112 @@
+// orvane-host: the menu-bar host Orvane+ on Linux. It runs the application as macOS would,
+// ends cleanly on SIGTERM or SIGINT as at logout, and prints its user interface on SIGUSR1.
+//
+//   orvane-host                     run until Quit, SIGTERM or SIGINT
+//   orvane-host --print-ui          launch, print the user interface, quit
+//   orvane-host --status-icon PNG   launch, write the status icon to PNG, quit
+
+#include "app/shell/Orvane_App.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/Png.h"
+#include "platform/linux/UiPrinter.h"
+
+#include <csignal>
+#include <iostream>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kUsage = "usage: orvane-host [--print-ui | --status-icon PNG]\n";
+
+struct Options {
+    bool printUI = false;
+    std::optional<std::string> statusIconPath;
+};
+
+std::optional<Options> parse(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--print-ui") {
+            options.printUI = true;
+        } else if (arg == "--status-icon" && i + 1 < argc) {
+            options.statusIconPath = argv[++i];
+        } else {
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const auto options = parse(argc, argv);
+    if (!options) {
+        std::cerr << kUsage;
+        return 2;
+    }
+
+    // The signals arrive through the run loop, so they are handled on the main thread between
+    // events. Blocked before any thread starts, so every thread inherits the mask.
+    sigset_t handled;
+    sigemptyset(&handled);
+    for (const int signal : {SIGTERM, SIGINT, SIGUSR1}) {
+        sigaddset(&handled, signal);
+    }
+    sigprocmask(SIG_BLOCK, &handled, nullptr);
+    const int signals = signalfd(-1, &handled, SFD_CLOEXEC | SFD_NONBLOCK);
+
+    orv::lnx::LinuxPlatform system({"Orvane+",
+                                    std::string(orv::AppDelegate::kBundleIdentifier),
+                                    {{"CFBundleName", "Orvane+"},
+                                     {"CFBundleIdentifier", "tamsel.Orvane-"},
+                                     {"CFBundleShortVersionString", ORVANE_VERSION},
+                                     {"NSHumanReadableCopyright", "© 2026 Tamsel"}}});
+    auto& application = system.application();
+    const auto printUI = [&system] {
+        std::cout << orv::lnx::describeUserInterface(system.application(),
+                                                     system.statusBar().items())
+                  << std::flush;
+    };
+
+    if (signals >= 0) {
+        system.runLoop().watchReadable(signals, [&] {
+            signalfd_siginfo info{};
+            while (read(signals, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+                if (info.ssi_signo == SIGUSR1) {
+                    printUI();
+                } else {
+                    application.terminate(nullptr); // as at logout: no clean-up of our own
+                }
+            }
+        });
+    }
+
+    int status = 0;
+    if (options->printUI || options->statusIconPath) {
+        // Queued now, run once launching has finished.
+        system.runLoop().async([&] {
+            if (options->printUI) {
+                printUI();
+            }
+            if (options->statusIconPath) {
+                const auto& items = system.statusBar().items();
+                const auto image = items.empty() || !items[0]->button ? nullptr
+                                                                        : items[0]->button->image;
+                const auto written = image && image->raster
+                                         ? orv::lnx::writePng(*image->raster,
+                                                              orv::Path(*options->statusIconPath))
+                                         : orv::Status(orv::Error{0, "no status icon was drawn"});
+                if (!written) {
+                    std::cerr << "orvane-host: " << written.error().localizedDescription << '\n';
+                    status = 1;
+                }
+            }
+            application.terminate(nullptr);
+        });
+    }
+    const int ran = orv::Orvane_App::main(system.platform());
+    return status != 0 ? status : ran;
+}

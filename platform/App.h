@@ -1,0 +1,31 @@
+#pragma once
+// The declarative application lifecycle (SwiftUI's App): an entry type whose delegate adaptor
+// creates the one application delegate and installs it before launching finishes, and whose
+// scene is a settings scene.
+
+#include "platform/Platform.h"
+#include "platform/View.h"
+
+#include <memory>
+
+namespace orv {
+
+// @NSApplicationDelegateAdaptor: owns the delegate for the life of the process.
+template <class Delegate> class ApplicationDelegateAdaptor {
+  public:
+    explicit ApplicationDelegateAdaptor(const Platform& platform)
+        : delegate_(std::make_unique<Delegate>(platform)) {
+        platform.application.setDelegate(delegate_.get());
+    }
+    Delegate& wrappedValue() { return *delegate_; }
+
+  private:
+    std::unique_ptr<Delegate> delegate_;
+};
+
+// Settings { content }: opens no window by itself at launch.
+struct SettingsScene {
+    ViewPtr content;
+};
+
+} // namespace orv

@@ -1,0 +1,214 @@
+#include "platform/linux/LinuxHost.h"
+
+#include "platform/linux/Environment.h"
+#include "platform/linux/LinuxFileManager.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <unistd.h>
+
+namespace orv::lnx {
+
+namespace {
+
+std::string applicationName(Bundle& bundle) {
+    return bundle.infoString("CFBundleName").value_or("Orvane+");
+}
+
+// A desktop-entry Exec argument: quoted, its reserved characters escaped with a backslash,
+// and then every backslash doubled, as the file's string values require.
+std::string desktopEntryQuoted(std::string_view text) {
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\') {
+            quoted += '\\';
+        }
+        quoted += c;
+    }
+    quoted += '"';
+    std::string out;
+    for (const char c : quoted) {
+        if (c == '\n') {
+            out += "\\n";
+            continue;
+        }
+        out += c;
+        if (c == '\\') {
+            out += '\\';
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+LinuxScreen::LinuxScreen()
+    : output_([](std::string_view text) {
+          std::string line(text);
+          if (line.empty() || line.back() != '\n') {
+              line += '\n';
+          }
+          (void)!write(STDOUT_FILENO, line.data(), line.size());
+      }) {}
+
+LinuxApplication::LinuxApplication(LinuxRunLoop& runLoop, NotificationCenter& notifications,
+                                   Bundle& bundle, const LinuxScreen& screen)
+    : runLoop_(runLoop), notifications_(notifications), bundle_(bundle), screen_(screen) {}
+
+bool LinuxApplication::setActivationPolicy(ActivationPolicy policy) {
+    if (policy == ActivationPolicy::prohibited && policy_ != ActivationPolicy::prohibited) {
+        return false; // AppKit refuses to go back to prohibited
+    }
+    policy_ = policy;
+    return true;
+}
+
+void LinuxApplication::activateIgnoringOtherApps(bool) {
+    if (!active_) {
+        active_ = true;
+        notifications_.post(kApplicationDidBecomeActiveNotification);
+    }
+}
+
+void LinuxApplication::orderFrontStandardAboutPanel(Sender) {
+    screen_.show("[About " + applicationName(bundle_) + "]\nVersion " +
+                 bundle_.infoString("CFBundleShortVersionString").value_or("1.0") + "\n" +
+                 bundle_.infoString("NSHumanReadableCopyright").value_or("") + "\n");
+}
+
+void LinuxApplication::terminate(Sender) { runLoop_.stop(); }
+
+ImagePtr LinuxApplication::applicationIconImage() {
+    if (!icon_) {
+        icon_ = std::make_shared<Image>(Size{128, 128});
+        icon_->name = "NSApplicationIcon";
+    }
+    return icon_;
+}
+
+WindowPtr LinuxApplication::makeWindow(Rect contentRect, std::uint64_t styleMask, int backing,
+                                       bool defer) {
+    auto window = std::make_shared<Window>(contentRect, styleMask, backing, defer);
+    windows_.erase(std::remove_if(windows_.begin(), windows_.end(),
+                                  [](const auto& w) { return w.expired(); }),
+                   windows_.end());
+    windows_.push_back(window);
+    return window;
+}
+
+std::vector<WindowPtr> LinuxApplication::windows() const {
+    std::vector<WindowPtr> live;
+    for (const auto& w : windows_) {
+        if (auto window = w.lock()) {
+            live.push_back(std::move(window));
+        }
+    }
+    return live;
+}
+
+int LinuxApplication::run() {
+    if (delegate_ != nullptr) {
+        delegate_->applicationDidFinishLaunching();
+        if (!launchURLs_.empty()) {
+            delegate_->applicationOpenURLs(std::exchange(launchURLs_, {}));
+        }
+    }
+    runLoop_.run();
+    return 0;
+}
+
+bool LinuxApplication::performAction(std::string_view selector, Sender sender) {
+    if (selector == "terminate:") {
+        terminate(sender);
+        return true;
+    }
+    if (selector == "orderFrontStandardAboutPanel:") {
+        orderFrontStandardAboutPanel(sender);
+        return true;
+    }
+    return false;
+}
+
+StatusItemPtr LinuxStatusBar::statusItem(double length) {
+    auto item = std::make_shared<StatusItem>(length, std::make_shared<StatusBarButton>());
+    items_.push_back(item);
+    return item;
+}
+
+int LinuxAlertPresenter::runModal(const Alert& alert) {
+    std::string text = "[Alert] " + alert.messageText + "\n";
+    if (!alert.informativeText.empty()) {
+        text += alert.informativeText + "\n";
+    }
+    const auto buttons = alert.buttons.empty() ? std::vector<std::string>{"OK"} : alert.buttons;
+    text += "Buttons:";
+    for (const auto& button : buttons) {
+        text += " [" + button + "]";
+    }
+    text += " -> " + buttons.back() + "\n";
+    screen_.show(text);
+    return kAlertFirstButtonReturn + static_cast<int>(buttons.size()) - 1;
+}
+
+Path LinuxLoginItems::entryPath() { return configHome().appending("autostart/orvane-host.desktop"); }
+
+Status LinuxLoginItems::registerMainApp() {
+    const Path entry = entryPath();
+    if (auto made = makeDirectories(entry.deletingLastComponent(), 0755); !made) {
+        return made;
+    }
+    const Path program = executableDirectory().appending("orvane-host");
+    return writeAtomically(entry, "[Desktop Entry]\n"
+                                  "Type=Application\n"
+                                  "Name=Orvane+\n"
+                                  "Comment=File commands for the file manager's context menu\n"
+                                  "Exec=" +
+                                      desktopEntryQuoted(program.str()) +
+                                      "\n"
+                                      "NoDisplay=true\n"
+                                      "X-GNOME-Autostart-enabled=true\n");
+}
+
+Status LinuxLoginItems::unregisterMainApp() {
+    const Path entry = entryPath();
+    if (unlink(entry.str().c_str()) != 0) {
+        return posixError(errno, "Couldn’t remove the login item", entry);
+    }
+    return ok();
+}
+
+void LinuxFinderExtensionSettings::showExtensionManagementInterface() {
+    screen_.show("[Extensions] The Orvane+ Finder extension is always enabled on this system: "
+                 "orvane-finder hosts it.\n");
+}
+
+namespace {
+
+class LinuxUpdaterController final : public UpdaterController {
+  public:
+    LinuxUpdaterController(AlertPresenter& alerts, std::string name)
+        : alerts_(alerts), name_(std::move(name)) {}
+
+    bool performAction(std::string_view selector, Sender) override {
+        if (selector != "checkForUpdates:") {
+            return false;
+        }
+        alerts_.runModal(Alert{"Updates come with your packages",
+                               name_ + " is updated by the package manager that installed it.",
+                               AlertStyle::informational,
+                               {}});
+        return true;
+    }
+
+  private:
+    AlertPresenter& alerts_;
+    std::string name_;
+};
+
+} // namespace
+
+std::shared_ptr<UpdaterController> LinuxSoftwareUpdater::makeStandardController(bool) {
+    return std::make_shared<LinuxUpdaterController>(alerts_, applicationName(bundle_));
+}
+
+} // namespace orv::lnx

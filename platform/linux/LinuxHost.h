@@ -1,0 +1,127 @@
+#pragma once
+// The host application's system on Linux: a headless application object whose panels and
+// alerts are printed, the status bar, login items as an XDG autostart entry, and the pieces
+// macOS has and Linux does not (accessibility trust, the extension switch, Sparkle), each
+// answering as a person on this machine would expect.
+
+#include "platform/Application.h"
+#include "platform/Notifications.h"
+#include "platform/Services.h"
+#include "platform/linux/LinuxRunLoop.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace orv::lnx {
+
+// Where the headless user interface speaks: standard output unless told otherwise.
+class LinuxScreen {
+  public:
+    using Output = std::function<void(std::string_view)>;
+    LinuxScreen();
+    explicit LinuxScreen(Output output) : output_(std::move(output)) {}
+    void show(std::string_view text) const { output_(text); }
+
+  private:
+    Output output_;
+};
+
+class LinuxApplication final : public Application {
+  public:
+    LinuxApplication(LinuxRunLoop& runLoop, NotificationCenter& notifications, Bundle& bundle,
+                     const LinuxScreen& screen);
+
+    void setDelegate(ApplicationDelegate* delegate) override { delegate_ = delegate; }
+    bool setActivationPolicy(ActivationPolicy policy) override;
+    ActivationPolicy activationPolicy() const override { return policy_; }
+    // Becoming active posts the did-become-active notification, once per activation.
+    void activateIgnoringOtherApps(bool flag) override;
+    void orderFrontStandardAboutPanel(Sender sender) override;
+    void terminate(Sender sender) override;
+    ImagePtr applicationIconImage() override;
+    WindowPtr makeWindow(Rect contentRect, std::uint64_t styleMask, int backing,
+                         bool defer) override;
+    std::vector<WindowPtr> windows() const override;
+    int run() override;
+    bool performAction(std::string_view selector, Sender sender) override;
+
+    // URLs handed to the application when it was started, delivered once it has launched.
+    void openAtLaunch(std::vector<std::string> urls) { launchURLs_ = std::move(urls); }
+    // The user went to another application; the next activation posts the notification.
+    void resignActive() { active_ = false; }
+    bool isActive() const { return active_; }
+
+  private:
+    LinuxRunLoop& runLoop_;
+    NotificationCenter& notifications_;
+    Bundle& bundle_;
+    const LinuxScreen& screen_;
+    ApplicationDelegate* delegate_ = nullptr;
+    ActivationPolicy policy_ = ActivationPolicy::regular;
+    bool active_ = false;
+    std::vector<std::weak_ptr<Window>> windows_;
+    std::vector<std::string> launchURLs_;
+    ImagePtr icon_;
+};
+
+class LinuxStatusBar final : public StatusBar {
+  public:
+    StatusItemPtr statusItem(double length) override;
+    const std::vector<StatusItemPtr>& items() const { return items_; }
+
+  private:
+    std::vector<StatusItemPtr> items_;
+};
+
+// Alerts are printed; with no one to answer, the last button (the safe choice, such as Cancel)
+// is taken, or the default button when the alert has none.
+class LinuxAlertPresenter final : public AlertPresenter {
+  public:
+    explicit LinuxAlertPresenter(const LinuxScreen& screen) : screen_(screen) {}
+    int runModal(const Alert& alert) override;
+
+  private:
+    const LinuxScreen& screen_;
+};
+
+// The login item: an XDG autostart entry, <config home>/autostart/orvane-host.desktop, that
+// starts this program at login.
+class LinuxLoginItems final : public LoginItemService {
+  public:
+    Status registerMainApp() override;
+    Status unregisterMainApp() override;
+    static Path entryPath();
+};
+
+// Linux has no accessibility permission to grant: the process is trusted.
+class LinuxAccessibility final : public AccessibilityTrust {
+  public:
+    bool isProcessTrusted() override { return true; }
+    bool isProcessTrustedWithOptions(bool) override { return true; }
+};
+
+// The extension is hosted by orvane-finder and cannot be switched off: it is enabled, and its
+// "settings" say so.
+class LinuxFinderExtensionSettings final : public FinderExtensionSettings {
+  public:
+    explicit LinuxFinderExtensionSettings(const LinuxScreen& screen) : screen_(screen) {}
+    bool isExtensionEnabled() override { return true; }
+    void showExtensionManagementInterface() override;
+
+  private:
+    const LinuxScreen& screen_;
+};
+
+// Updates come with the package that installed the program; checking for updates says so.
+class LinuxSoftwareUpdater final : public SoftwareUpdater {
+  public:
+    LinuxSoftwareUpdater(AlertPresenter& alerts, Bundle& bundle) : alerts_(alerts), bundle_(bundle) {}
+    std::shared_ptr<UpdaterController> makeStandardController(bool startingUpdater) override;
+
+  private:
+    AlertPresenter& alerts_;
+    Bundle& bundle_;
+};
+
+} // namespace orv::lnx
