@@ -93,12 +93,12 @@ int main(int argc, char** argv) {
             }
             if (options->statusIconPath) {
                 const auto& items = system.statusBar().items();
-                const auto image = items.empty() || !items[0]->button ? nullptr
-                                                                        : items[0]->button->image;
-                const auto written = image && image->raster
-                                         ? orv::lnx::writePng(*image->raster,
-                                                              orv::Path(*options->statusIconPath))
-                                         : orv::Status(orv::Error{0, "no status icon was drawn"});
+                const auto image =
+                    items.empty() || !items[0]->button ? nullptr : items[0]->button->image;
+                const auto written =
+                    image && image->raster
+                        ? orv::lnx::writePng(*image->raster, orv::Path(*options->statusIconPath))
+                        : orv::Status(orv::Error{0, "no status icon was drawn"});
                 if (!written) {
                     std::cerr << "orvane-host: " << written.error().localizedDescription << '\n';
                     status = 1;

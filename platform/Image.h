@@ -14,7 +14,6 @@ namespace orv {
 // NSFontWeight
 enum class FontWeight { ultraLight, thin, light, regular, medium, semibold, bold, heavy, black };
 
-
 // NSImageSymbolConfiguration
 struct SymbolConfiguration {
     std::optional<double> pointSize;

@@ -29,8 +29,8 @@ void NotificationCenter::post(std::string_view name) {
 }
 
 std::size_t NotificationCenter::observerCount(std::string_view name) const {
-    return static_cast<std::size_t>(std::count_if(
-        observers_.begin(), observers_.end(), [&](const auto& o) { return o->name == name; }));
+    return static_cast<std::size_t>(std::count_if(observers_.begin(), observers_.end(),
+                                                  [&](const auto& o) { return o->name == name; }));
 }
 
 } // namespace orv

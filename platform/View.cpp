@@ -140,7 +140,9 @@ void Window::makeKeyAndOrderFront(Sender) {
     key = true;
 }
 
-void Window::orderFront(Sender) { visible = true; }
+void Window::orderFront(Sender) {
+    visible = true;
+}
 
 void Window::close() {
     visible = false;

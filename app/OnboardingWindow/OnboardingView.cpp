@@ -69,7 +69,7 @@ void OnboardingView::setup() {
     skip->contentTintColor = Color::secondaryLabel();
 
     for (const ViewPtr& v : std::initializer_list<ViewPtr>{icon, title, subtitle, separator,
-                                                          step1Card, step2Card, actionBtn, skip}) {
+                                                           step1Card, step2Card, actionBtn, skip}) {
         v->translatesAutoresizingMaskIntoConstraints = false;
         addSubview(v);
     }

@@ -35,8 +35,7 @@ class OnboardingView final : public View, public Responder {
 
     // Only make() creates views; the tag keeps the constructor out of other hands.
     struct Tag {};
-    OnboardingView(Tag, Rect frame, const Platform& platform)
-        : View(frame), platform_(platform) {}
+    OnboardingView(Tag, Rect frame, const Platform& platform) : View(frame), platform_(platform) {}
 
   private:
     void setup();

@@ -14,9 +14,8 @@ constexpr int kBackingStoreBuffered = 2;
 constexpr int kTitleHidden = 1;
 
 WindowPtr makeWindow(const Platform& platform) {
-    auto window =
-        platform.application.makeWindow(makeRect(0, 0, kWidth, kHeight), kStyle,
-                                         kBackingStoreBuffered, false);
+    auto window = platform.application.makeWindow(makeRect(0, 0, kWidth, kHeight), kStyle,
+                                                  kBackingStoreBuffered, false);
     window->titlebarAppearsTransparent = true;
     window->titleVisibility = kTitleHidden;
     window->movableByWindowBackground = true;
@@ -46,6 +45,8 @@ OnboardingWindowController& OnboardingWindowController::shared(const Platform& p
     return *slot;
 }
 
-void OnboardingWindowController::resetSharedForTesting() { sharedSlot().reset(); }
+void OnboardingWindowController::resetSharedForTesting() {
+    sharedSlot().reset();
+}
 
 } // namespace orv

@@ -97,8 +97,8 @@ ImagePtr AppDelegate::blackSilhouette(const Image& source, Size size) {
     auto silhouette = std::make_shared<Image>(size);
     g.lockFocus(*silhouette);
     g.setColor(Color::black());
-    g.fillRect(whole, g.hasCurrentContext() ? g.compositingOperation()
-                                            : CompositingOperation::sourceOver);
+    g.fillRect(whole,
+               g.hasCurrentContext() ? g.compositingOperation() : CompositingOperation::sourceOver);
     g.drawImage(source, whole, CompositingOperation::destinationIn, 1.0);
     g.unlockFocus(*silhouette);
     return silhouette;

@@ -20,16 +20,36 @@ Pixel composite(const Pixel& s, const Pixel& d, CompositingOperation op) {
     const float sa = s[3], da = d[3];
     float fs = 0, fd = 0; // D' = S·fs + D·fd (Porter–Duff)
     switch (op) {
-    case CompositingOperation::clear: fs = 0, fd = 0; break;
-    case CompositingOperation::copy: fs = 1, fd = 0; break;
-    case CompositingOperation::sourceOver: fs = 1, fd = 1 - sa; break;
-    case CompositingOperation::sourceIn: fs = da, fd = 0; break;
-    case CompositingOperation::sourceOut: fs = 1 - da, fd = 0; break;
-    case CompositingOperation::sourceAtop: fs = da, fd = 1 - sa; break;
-    case CompositingOperation::destinationOver: fs = 1 - da, fd = 1; break;
-    case CompositingOperation::destinationIn: fs = 0, fd = sa; break;
-    case CompositingOperation::destinationOut: fs = 0, fd = 1 - sa; break;
-    case CompositingOperation::destinationAtop: fs = 1 - da, fd = sa; break;
+    case CompositingOperation::clear:
+        fs = 0, fd = 0;
+        break;
+    case CompositingOperation::copy:
+        fs = 1, fd = 0;
+        break;
+    case CompositingOperation::sourceOver:
+        fs = 1, fd = 1 - sa;
+        break;
+    case CompositingOperation::sourceIn:
+        fs = da, fd = 0;
+        break;
+    case CompositingOperation::sourceOut:
+        fs = 1 - da, fd = 0;
+        break;
+    case CompositingOperation::sourceAtop:
+        fs = da, fd = 1 - sa;
+        break;
+    case CompositingOperation::destinationOver:
+        fs = 1 - da, fd = 1;
+        break;
+    case CompositingOperation::destinationIn:
+        fs = 0, fd = sa;
+        break;
+    case CompositingOperation::destinationOut:
+        fs = 0, fd = 1 - sa;
+        break;
+    case CompositingOperation::destinationAtop:
+        fs = 1 - da, fd = sa;
+        break;
     }
     Pixel out;
     for (int i = 0; i < 4; ++i) {
@@ -68,12 +88,13 @@ bool mouseGlyph(bool filled, double u, double v) {
     if (d > 0) {
         return false;
     }
-    const double buttonLine = 0.08;  // the line under the buttons, at 55 % of the height
+    const double buttonLine = 0.08; // the line under the buttons, at 55 % of the height
     const bool onButtonLine = std::abs(v - 0.55) < stroke / 2 && d < 0;
     const bool onDivider = std::abs(u - 0.5) < stroke / 2 && v > 0.55;
     if (filled) {
         // Solid, with thin gaps between the buttons and the body.
-        return !(std::abs(v - 0.55) < buttonLine / 2 || (std::abs(u - 0.5) < buttonLine / 2 && v > 0.55));
+        return !(std::abs(v - 0.55) < buttonLine / 2 ||
+                 (std::abs(u - 0.5) < buttonLine / 2 && v > 0.55));
     }
     return d > -stroke || onButtonLine || onDivider;
 }
@@ -161,7 +182,7 @@ template <class Paint> void forEachPixel(const Image::Raster& raster, Rect area,
     const int y0 = std::max(0, static_cast<int>(std::floor(area.origin.y * s)));
     const int y1 = std::min(raster.height,
                             static_cast<int>(std::ceil((area.origin.y + area.size.height) * s)));
-    for (int by = y0; by < y1; ++by) {     // rows counted from the bottom
+    for (int by = y0; by < y1; ++by) { // rows counted from the bottom
         for (int bx = x0; bx < x1; ++bx) {
             const double x = (bx + 0.5) / s, y = (by + 0.5) / s;
             if (contains(area, x, y)) {
@@ -200,8 +221,9 @@ Pixel sample(const Image& image, double u, double v, double du, double dv, const
     float coverage = 0;
     for (int i = 0; i < samples; ++i) {
         for (int j = 0; j < samples; ++j) {
-            coverage += symbolCoverage(image.symbolName, u + (i + 0.5 - samples / 2.0) * du / samples,
-                                       v + (j + 0.5 - samples / 2.0) * dv / samples);
+            coverage +=
+                symbolCoverage(image.symbolName, u + (i + 0.5 - samples / 2.0) * du / samples,
+                               v + (j + 0.5 - samples / 2.0) * dv / samples);
         }
     }
     return premultiplied(ink, coverage / (samples * samples));
@@ -233,15 +255,16 @@ void LinuxGraphics::drawImage(const Image& image, Rect rect, CompositingOperatio
                           : Color::black();
     const double du = 1 / (rect.size.width * raster.scale);
     const double dv = 1 / (rect.size.height * raster.scale);
-    forEachPixel(raster, intersect(rect, context.state.clip), [&](double x, double y, int px, int py) {
-        const double u = (x - rect.origin.x) / rect.size.width;
-        const double v = (y - rect.origin.y) / rect.size.height;
-        Pixel s = sample(image, u, v, du, dv, ink);
-        for (auto& channel : s) {
-            channel *= static_cast<float>(fraction);
-        }
-        compositeAt(raster, px, py, s, operation);
-    });
+    forEachPixel(raster, intersect(rect, context.state.clip),
+                 [&](double x, double y, int px, int py) {
+                     const double u = (x - rect.origin.x) / rect.size.width;
+                     const double v = (y - rect.origin.y) / rect.size.height;
+                     Pixel s = sample(image, u, v, du, dv, ink);
+                     for (auto& channel : s) {
+                         channel *= static_cast<float>(fraction);
+                     }
+                     compositeAt(raster, px, py, s, operation);
+                 });
 }
 
 } // namespace orv::lnx

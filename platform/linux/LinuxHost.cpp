@@ -76,7 +76,9 @@ void LinuxApplication::orderFrontStandardAboutPanel(Sender) {
                  bundle_.infoString("NSHumanReadableCopyright").value_or("") + "\n");
 }
 
-void LinuxApplication::terminate(Sender) { runLoop_.stop(); }
+void LinuxApplication::terminate(Sender) {
+    runLoop_.stop();
+}
 
 ImagePtr LinuxApplication::applicationIconImage() {
     if (!icon_) {
@@ -89,9 +91,9 @@ ImagePtr LinuxApplication::applicationIconImage() {
 WindowPtr LinuxApplication::makeWindow(Rect contentRect, std::uint64_t styleMask, int backing,
                                        bool defer) {
     auto window = std::make_shared<Window>(contentRect, styleMask, backing, defer);
-    windows_.erase(std::remove_if(windows_.begin(), windows_.end(),
-                                  [](const auto& w) { return w.expired(); }),
-                   windows_.end());
+    windows_.erase(
+        std::remove_if(windows_.begin(), windows_.end(), [](const auto& w) { return w.expired(); }),
+        windows_.end());
     windows_.push_back(window);
     return window;
 }
@@ -150,7 +152,9 @@ int LinuxAlertPresenter::runModal(const Alert& alert) {
     return kAlertFirstButtonReturn + static_cast<int>(buttons.size()) - 1;
 }
 
-Path LinuxLoginItems::entryPath() { return configHome().appending("autostart/orvane-host.desktop"); }
+Path LinuxLoginItems::entryPath() {
+    return configHome().appending("autostart/orvane-host.desktop");
+}
 
 Status LinuxLoginItems::registerMainApp() {
     const Path entry = entryPath();

@@ -116,7 +116,8 @@ class LinuxFinderExtensionSettings final : public FinderExtensionSettings {
 // Updates come with the package that installed the program; checking for updates says so.
 class LinuxSoftwareUpdater final : public SoftwareUpdater {
   public:
-    LinuxSoftwareUpdater(AlertPresenter& alerts, Bundle& bundle) : alerts_(alerts), bundle_(bundle) {}
+    LinuxSoftwareUpdater(AlertPresenter& alerts, Bundle& bundle)
+        : alerts_(alerts), bundle_(bundle) {}
     std::shared_ptr<UpdaterController> makeStandardController(bool startingUpdater) override;
 
   private:

@@ -12,26 +12,11 @@ LinuxPlatform::LinuxPlatform(BundleInfo bundle) {
 }
 
 Platform LinuxPlatform::platform() {
-    return Platform{files_,
-                    pasteboard_,
-                    workspace_,
-                    suites_,
-                    processes_,
-                    logSink_,
-                    *bundle_,
-                    finder_,
-                    symbols_,
-                    *standardDefaults_,
-                    runLoop_,
-                    userInitiatedQueue_,
-                    notifications_,
-                    *application_,
-                    statusBar_,
-                    graphics_,
-                    alerts_,
-                    loginItems_,
-                    accessibility_,
-                    finderExtension_,
+    return Platform{files_,         pasteboard_,        workspace_,     suites_,
+                    processes_,     logSink_,           *bundle_,       finder_,
+                    symbols_,       *standardDefaults_, runLoop_,       userInitiatedQueue_,
+                    notifications_, *application_,      statusBar_,     graphics_,
+                    alerts_,        loginItems_,        accessibility_, finderExtension_,
                     *updater_};
 }
 

@@ -83,7 +83,9 @@ void LinuxRunLoop::wake() {
     }
 }
 
-void LinuxRunLoop::async(Task task) { schedule(now(), std::move(task)); }
+void LinuxRunLoop::async(Task task) {
+    schedule(now(), std::move(task));
+}
 
 void LinuxRunLoop::asyncAfter(double seconds, Task task) {
     schedule(now() + std::max(0.0, seconds), std::move(task));
@@ -106,8 +108,8 @@ void LinuxRunLoop::scheduleTimer(const std::shared_ptr<RunLoopTimer>& timer, dou
 TimerPtr LinuxRunLoop::scheduledTimer(double interval, bool repeats,
                                       std::function<void(Timer&)> block) {
     // As NSTimer does, a non-positive interval is taken as 0.1 ms.
-    auto timer = std::make_shared<RunLoopTimer>(interval > 0 ? interval : 0.0001, repeats,
-                                                std::move(block));
+    auto timer =
+        std::make_shared<RunLoopTimer>(interval > 0 ? interval : 0.0001, repeats, std::move(block));
     scheduleTimer(timer, now() + timer->timeInterval());
     return timer;
 }
@@ -147,7 +149,9 @@ void LinuxRunLoop::watchReadable(int fd, std::function<void()> onReadable) {
     watches_[fd] = std::move(onReadable);
 }
 
-void LinuxRunLoop::unwatch(int fd) { watches_.erase(fd); }
+void LinuxRunLoop::unwatch(int fd) {
+    watches_.erase(fd);
+}
 
 void LinuxRunLoop::stop() {
     stopRequested_ = true;
@@ -155,7 +159,7 @@ void LinuxRunLoop::stop() {
 }
 
 void LinuxRunLoop::run() {
-    stopRequested_ = false;
+    // A stop asked for before run() (say, during launch) ends it at once.
     while (!stopRequested_) {
         Entry entry;
         // Only what is due when this round starts, so a task that keeps queueing new ones
@@ -199,6 +203,7 @@ void LinuxRunLoop::run() {
             }
         }
     }
+    stopRequested_ = false;
 }
 
 LinuxWorkQueue::~LinuxWorkQueue() {

@@ -31,7 +31,8 @@ class LinuxRunLoop final : public MainQueue {
     TimerPtr scheduledTimer(double interval, bool repeats,
                             std::function<void(Timer&)> block) override;
 
-    // Real clock: runs tasks and watches until stop(). On the calling (main) thread.
+    // Real clock: runs tasks and watches until stop(), on the calling (main) thread. A stop
+    // asked for before run() makes it return at once.
     void run();
     // From any thread or a signal handler's deferred work: run() returns soon after.
     void stop();

@@ -93,7 +93,8 @@ std::string encodePng(const Image::Raster& raster) {
     std::string header;
     put32(header, static_cast<std::uint32_t>(raster.width));
     put32(header, static_cast<std::uint32_t>(raster.height));
-    header += std::string("\x08\x06\x00\x00\x00", 5); // 8 bits, RGBA, deflate, no filter, no interlace
+    header +=
+        std::string("\x08\x06\x00\x00\x00", 5); // 8 bits, RGBA, deflate, no filter, no interlace
     chunk(png, "IHDR", header);
     std::string compressed = zlibStored(pixels);
     put32(compressed, adler32(pixels));

@@ -44,29 +44,46 @@ std::string className(const Responder& responder) {
 
 const char* weightName(FontWeight weight) {
     switch (weight) {
-    case FontWeight::ultraLight: return "ultraLight";
-    case FontWeight::thin: return "thin";
-    case FontWeight::light: return "light";
-    case FontWeight::regular: return "regular";
-    case FontWeight::medium: return "medium";
-    case FontWeight::semibold: return "semibold";
-    case FontWeight::bold: return "bold";
-    case FontWeight::heavy: return "heavy";
-    case FontWeight::black: return "black";
+    case FontWeight::ultraLight:
+        return "ultraLight";
+    case FontWeight::thin:
+        return "thin";
+    case FontWeight::light:
+        return "light";
+    case FontWeight::regular:
+        return "regular";
+    case FontWeight::medium:
+        return "medium";
+    case FontWeight::semibold:
+        return "semibold";
+    case FontWeight::bold:
+        return "bold";
+    case FontWeight::heavy:
+        return "heavy";
+    case FontWeight::black:
+        return "black";
     }
     return "?";
 }
 
 const char* attributeName(LayoutAttribute attribute) {
     switch (attribute) {
-    case LayoutAttribute::leading: return "leading";
-    case LayoutAttribute::trailing: return "trailing";
-    case LayoutAttribute::top: return "top";
-    case LayoutAttribute::bottom: return "bottom";
-    case LayoutAttribute::width: return "width";
-    case LayoutAttribute::height: return "height";
-    case LayoutAttribute::centerX: return "centerX";
-    case LayoutAttribute::centerY: return "centerY";
+    case LayoutAttribute::leading:
+        return "leading";
+    case LayoutAttribute::trailing:
+        return "trailing";
+    case LayoutAttribute::top:
+        return "top";
+    case LayoutAttribute::bottom:
+        return "bottom";
+    case LayoutAttribute::width:
+        return "width";
+    case LayoutAttribute::height:
+        return "height";
+    case LayoutAttribute::centerX:
+        return "centerX";
+    case LayoutAttribute::centerY:
+        return "centerY";
     }
     return "?";
 }
@@ -94,8 +111,7 @@ class WindowPrinter {
                           (window.visible ? " visible" : " hidden") + (window.key ? " key" : "") +
                           (window.titlebarAppearsTransparent ? " transparent-titlebar" : "") +
                           (window.titleVisibility == 1 ? " title-hidden" : "") +
-                          (window.movableByWindowBackground ? " movable-by-background" : "") +
-                          "\n";
+                          (window.movableByWindowBackground ? " movable-by-background" : "") + "\n";
         if (window.contentView()) {
             assignNames(*window.contentView());
             out += views(*window.contentView(), "  ");
@@ -161,7 +177,7 @@ class WindowPrinter {
     void constraints(const View& view, std::string& out) {
         for (const auto& c : view.constraints()) {
             out += "    " + name(c->firstItem) + "." + attributeName(c->firstAttribute) +
-                   (c->relation == LayoutRelation::equal               ? " = "
+                   (c->relation == LayoutRelation::equal                ? " = "
                     : c->relation == LayoutRelation::greaterThanOrEqual ? " >= "
                                                                         : " <= ");
             if (c->secondAttribute) {
@@ -186,8 +202,8 @@ class WindowPrinter {
 } // namespace
 
 std::string describeColor(const Color& color) {
-    std::string name = color.name.empty() ? "rgb(" + number(color.red) + "," +
-                                                number(color.green) + "," + number(color.blue) + ")"
+    std::string name = color.name.empty() ? "rgb(" + number(color.red) + "," + number(color.green) +
+                                                "," + number(color.blue) + ")"
                                           : color.name;
     if (color.alpha != 1) {
         name += "@" + number(color.alpha);
@@ -226,8 +242,9 @@ std::string describeUserInterface(const Application& application,
         out += "status item length " + number(item->length) + " icon " +
                (item->button ? describeImage(item->button->image) : "no button") + "\n";
         if (item->menu) {
-            out += std::string("  menu autoenables ") + (item->menu->autoenablesItems ? "yes" : "no") +
-                   "\n" + describeMenu(*item->menu, "    ");
+            out += std::string("  menu autoenables ") +
+                   (item->menu->autoenablesItems ? "yes" : "no") + "\n" +
+                   describeMenu(*item->menu, "    ");
         }
     }
     for (const auto& window : application.windows()) {

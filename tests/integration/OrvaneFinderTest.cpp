@@ -56,9 +56,7 @@ class OrvaneFinderTest : public ::testing::Test {
     }
 
     std::string waitForURL() {
-        for (int i = 0; i < 2000 && !std::filesystem::exists((dir / "url").str()); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
+        eventually([&] { return std::filesystem::exists((dir / "url").str()); });
         return readFile(dir / "url");
     }
 

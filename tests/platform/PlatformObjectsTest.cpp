@@ -1,5 +1,5 @@
-#include "platform/Image.h"
 #include "platform/Format.h"
+#include "platform/Image.h"
 #include "platform/Path.h"
 #include "platform/Text.h"
 

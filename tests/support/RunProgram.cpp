@@ -2,17 +2,21 @@
 
 #include "tests/support/TempDir.h"
 
+#include <chrono>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace orv::test {
 
-RunResult runProgram(const Path& program, const std::vector<std::string>& arguments,
-                     const std::map<std::string, std::string>& environment,
-                     const Path& workingDirectory) {
-    TempDir capture;
-    const Path out = capture / "out", err = capture / "err";
+namespace {
+
+// Starts the program with its output in files; the child's pid.
+pid_t start(const Path& program, const std::vector<std::string>& arguments,
+            const std::map<std::string, std::string>& environment, const Path& workingDirectory,
+            const Path& out, const Path& err) {
     std::vector<std::string> argStorage{program.str()};
     argStorage.insert(argStorage.end(), arguments.begin(), arguments.end());
     std::vector<std::string> envStorage;
@@ -46,14 +50,72 @@ RunResult runProgram(const Path& program, const std::vector<std::string>& argume
         execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
+    return pid;
+}
+
+} // namespace
+
+RunResult runProgram(const Path& program, const std::vector<std::string>& arguments,
+                     const std::map<std::string, std::string>& environment,
+                     const Path& workingDirectory) {
+    TempDir capture;
+    RunningProgram running(program, arguments, environment, workingDirectory, capture.path());
     RunResult result;
-    int status = 0;
-    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
-        result.exitCode = WEXITSTATUS(status);
-    }
-    result.out = readFile(out);
-    result.err = readFile(err);
+    result.exitCode = running.wait(120);
+    result.out = running.out();
+    result.err = running.err();
     return result;
+}
+
+RunningProgram::RunningProgram(const Path& program, const std::vector<std::string>& arguments,
+                               const std::map<std::string, std::string>& environment,
+                               const Path& workingDirectory, const Path& outputDirectory)
+    : out_(outputDirectory.appending("stdout")), err_(outputDirectory.appending("stderr")) {
+    pid_ = start(program, arguments, environment, workingDirectory, out_, err_);
+}
+
+RunningProgram::~RunningProgram() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+void RunningProgram::signal(int signal) const {
+    if (pid_ > 0) {
+        kill(pid_, signal);
+    }
+}
+
+int RunningProgram::wait(double seconds) {
+    if (pid_ <= 0) {
+        return -1;
+    }
+    int status = 0;
+    const bool ended = eventually([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, seconds);
+    if (!ended) {
+        return -1;
+    }
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string RunningProgram::out() const {
+    return readFile(out_);
+}
+std::string RunningProgram::err() const {
+    return readFile(err_);
+}
+
+bool eventually(const std::function<bool()>& condition, double seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
 }
 
 } // namespace orv::test

@@ -146,7 +146,9 @@ void ManualQueue::runAll() {
 
 namespace {
 const char* policyName(ActivationPolicy p) {
-    return p == ActivationPolicy::regular ? "regular" : p == ActivationPolicy::accessory ? "accessory" : "prohibited";
+    return p == ActivationPolicy::regular     ? "regular"
+           : p == ActivationPolicy::accessory ? "accessory"
+                                              : "prohibited";
 }
 } // namespace
 
@@ -210,8 +212,8 @@ bool FakeApplication::performAction(std::string_view selector, Sender sender) {
 
 StatusItemPtr FakeStatusBar::statusItem(double length) {
     events_.push_back("status item");
-    auto item =
-        std::make_shared<StatusItem>(length, withButton ? std::make_shared<StatusBarButton>() : nullptr);
+    auto item = std::make_shared<StatusItem>(
+        length, withButton ? std::make_shared<StatusBarButton>() : nullptr);
     items.push_back(item);
     return item;
 }
@@ -247,7 +249,8 @@ Status FakeLoginItems::unregisterMainApp() {
     return ok();
 }
 
-std::shared_ptr<UpdaterController> FakeSoftwareUpdater::makeStandardController(bool startingUpdater) {
+std::shared_ptr<UpdaterController>
+FakeSoftwareUpdater::makeStandardController(bool startingUpdater) {
     events_.push_back(std::string("updater starting=") + (startingUpdater ? "true" : "false"));
     made.push_back(std::make_shared<FakeUpdaterController>());
     return made.back();

@@ -203,7 +203,7 @@ class FakeStatusBar final : public StatusBar {
 class FakeAlertPresenter final : public AlertPresenter {
   public:
     std::vector<Alert> shown;
-    std::deque<int> responses; // answers in turn; the first button when none is left
+    std::deque<int> responses;        // answers in turn; the first button when none is left
     std::function<void()> whileShown; // runs while the alert is on screen
     int runModal(const Alert& alert) override;
 };
@@ -288,26 +288,16 @@ class TestPlatform {
     FakeSoftwareUpdater updater{events};
 
     Platform platform() {
-        return Platform{files,
-                        pasteboard,
-                        workspace,
-                        suites,
-                        processes,
-                        log,
-                        bundle,
-                        finder,
-                        symbols,
-                        standardDefaults,
-                        mainQueue,
-                        userInitiatedQueue,
-                        notifications,
-                        application,
-                        statusBar,
-                        graphics,
-                        alerts,
-                        loginItems,
-                        accessibility,
-                        finderExtension,
+        return Platform{files,         pasteboard,
+                        workspace,     suites,
+                        processes,     log,
+                        bundle,        finder,
+                        symbols,       standardDefaults,
+                        mainQueue,     userInitiatedQueue,
+                        notifications, application,
+                        statusBar,     graphics,
+                        alerts,        loginItems,
+                        accessibility, finderExtension,
                         updater};
     }
 };

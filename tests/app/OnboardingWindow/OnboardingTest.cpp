@@ -122,7 +122,8 @@ TEST_F(OnboardingTest, TwentyThreeConstraintsAndEightPerCard) {
     const auto has = [](const View& owner, LayoutAttribute attribute, double constant,
                         LayoutRelation relation = LayoutRelation::equal) {
         for (const auto& c : owner.constraints()) {
-            if (c->firstAttribute == attribute && c->constant == constant && c->relation == relation) {
+            if (c->firstAttribute == attribute && c->constant == constant &&
+                c->relation == relation) {
                 return true;
             }
         }
@@ -131,7 +132,8 @@ TEST_F(OnboardingTest, TwentyThreeConstraintsAndEightPerCard) {
     EXPECT_TRUE(has(*view, LayoutAttribute::top, 48));
     EXPECT_TRUE(has(*view, LayoutAttribute::trailing, -32));
     EXPECT_TRUE(has(*view->actionBtn, LayoutAttribute::height, 42));
-    EXPECT_TRUE(has(*view->step1Card, LayoutAttribute::height, 64, LayoutRelation::greaterThanOrEqual));
+    EXPECT_TRUE(
+        has(*view->step1Card, LayoutAttribute::height, 64, LayoutRelation::greaterThanOrEqual));
 }
 
 TEST_F(OnboardingTest, NothingDoneYet) {

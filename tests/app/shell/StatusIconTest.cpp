@@ -10,7 +10,8 @@ namespace {
 // A raster of `width` × `height` pixels whose alpha is `alpha(x, y)` (x from the left, y from
 // the top), in an arbitrary colour.
 Image::Raster raster(int width, int height, double scale, float (*alpha)(int, int)) {
-    Image::Raster r{width, height, scale, std::vector<float>(static_cast<std::size_t>(width * height * 4))};
+    Image::Raster r{width, height, scale,
+                    std::vector<float>(static_cast<std::size_t>(width * height * 4))};
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const float a = alpha(x, y);
@@ -57,15 +58,16 @@ TEST_F(StatusIconTest, IconIsTheOutlineWithTheRightButtonFilled) {
     EXPECT_TRUE(icon->isTemplate);
     const double w = 16, h = 32;
     // Inside the clip (x ≥ w/2, y ≥ 0.55 h): the filled silhouette, opaque black.
-    for (const auto& [x, y] : {std::pair{w * 0.5 + 0.3, h * 0.55 + 0.3}, std::pair{w - 0.3, h - 0.3},
-                              std::pair{w * 0.75, h * 0.8}}) {
+    for (const auto& [x, y] : {std::pair{w * 0.5 + 0.3, h * 0.55 + 0.3},
+                               std::pair{w - 0.3, h - 0.3}, std::pair{w * 0.75, h * 0.8}}) {
         EXPECT_FLOAT_EQ(alphaAt(*icon, x, y), 1.0f) << x << "," << y;
         const float* p = pixelAt(*icon, x, y);
         EXPECT_FLOAT_EQ(p[0] + p[1] + p[2], 0.0f) << "black";
     }
     // Outside it: the outline only (covered at the left edge, empty elsewhere).
-    for (const auto& [x, y] : {std::pair{w * 0.5 - 0.3, h * 0.8}, std::pair{w * 0.75, h * 0.55 - 0.3},
-                              std::pair{w - 0.3, 0.3}, std::pair{w * 0.25, h * 0.25}}) {
+    for (const auto& [x, y] :
+         {std::pair{w * 0.5 - 0.3, h * 0.8}, std::pair{w * 0.75, h * 0.55 - 0.3},
+          std::pair{w - 0.3, 0.3}, std::pair{w * 0.25, h * 0.25}}) {
         EXPECT_FLOAT_EQ(alphaAt(*icon, x, y), 0.0f) << x << "," << y;
     }
     EXPECT_FLOAT_EQ(alphaAt(*icon, 0.3, h * 0.25), 1.0f) << "the outline's own coverage";
