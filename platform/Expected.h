@@ -8,10 +8,13 @@
 
 namespace orv {
 
-// NSError: a code from the error's domain (errno on Linux) and its localized description.
+// NSError: a code from the error's domain (errno on Linux) and its localized description,
+// with the kinds of failure callers act on told apart.
 struct Error {
+    enum class Kind { other, alreadyExists, notFound };
     int code = 0;
     std::string localizedDescription;
+    Kind kind = Kind::other;
 };
 
 template <class T> class Expected {

@@ -33,6 +33,8 @@ struct Platform {
     AccessibilityTrust& accessibility;
     FinderExtensionSettings& finderExtension;
     SoftwareUpdater& updater;
+    ScriptRunner& scripts;
+    Sleeper& sleeper;
 };
 
 } // namespace orv

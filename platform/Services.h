@@ -39,6 +39,14 @@ class FileManager {
 
     // NSHomeDirectory: the user's home folder, absolute, without a trailing slash.
     virtual Path homeDirectory() = 0;
+
+    // fileExistsAtPath: (a file, a folder or anything else, links not followed)
+    virtual bool fileExists(const Path& path) = 0;
+
+    // Makes a new file holding `bytes` under `path`, never replacing anything: when an item
+    // of that name exists the error's kind is alreadyExists. No reader ever sees the file
+    // half-written. (NSData writeToURL:options:NSDataWritingWithoutOverwriting|Atomic)
+    virtual Status createFileExclusively(const Path& path, std::string_view bytes) = 0;
 };
 
 // The plain-text type of NSPasteboardTypeString.
@@ -60,6 +68,31 @@ class Workspace {
     virtual ~Workspace() = default;
     // openURL: (the text of an absolute URL)
     virtual bool openURL(std::string_view url) = 0;
+    // URLForApplicationWithBundleIdentifier: where the application is, if it is installed
+    virtual std::optional<Path> urlForApplication(std::string_view bundleIdentifier) = 0;
+};
+
+// NSAppleScript's error dictionary: NSAppleScriptErrorNumber and NSAppleScriptErrorMessage.
+struct ScriptError {
+    int number = 0;
+    std::string message;
+    friend bool operator==(const ScriptError&, const ScriptError&) = default;
+};
+
+// NSAppleScript initWithSource: then executeAndReturnError:. The result is the error
+// dictionary; none when the script ran (or when no script object could be made of the text).
+// Blocks until the script ends; never called on the main thread.
+class ScriptRunner {
+  public:
+    virtual ~ScriptRunner() = default;
+    virtual std::optional<ScriptError> run(std::string_view source) = 0;
+};
+
+// NSThread sleepForTimeInterval:, for pauses on background queues.
+class Sleeper {
+  public:
+    virtual ~Sleeper() = default;
+    virtual void sleepFor(double seconds) = 0;
 };
 
 // An NSUserDefaults object (standard or a suite).

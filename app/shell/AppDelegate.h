@@ -5,6 +5,8 @@
 #include "platform/Platform.h"
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace orv {
@@ -37,6 +39,28 @@ class AppDelegate final : public ApplicationDelegate, public Responder {
     void showAbout();
 
     bool performAction(std::string_view selector, Sender sender) override;
+
+    // ---- New files ----
+
+    // Makes a document of kind `ext` in `folder` under the first free name ("Untitled.txt",
+    // "Untitled 1.txt", ...), never replacing anything, then reveals it for renaming.
+    void createFile(const Path& folder, std::string_view ext);
+    // The localized base name of new files, looked up afresh each time.
+    std::string untitledBaseName();
+
+    // Pages, Numbers and Keynote documents are made by their own applications.
+    void createIWorkDocument(const Path& fileURL, std::string_view ext);
+    void runIWorkScript(const std::string& script, const Path& fileURL);
+    void finishIWorkCreation(const std::optional<ScriptError>& error, const Path& fileURL);
+    void showIWorkMissingAlert(const std::string& appName, const std::string& ext);
+    static std::string iWorkCreationScript(std::string_view bundleIdentifier,
+                                           std::string_view path);
+
+    // Selects the file in Finder and opens its name for editing, on the global queue.
+    void revealAndRename(const Path& fileURL);
+    void selectAndRenameInFinder(const std::string& path);
+    static std::string finderSelectionScript(std::string_view path);
+    static std::string_view renameScript();
 
   private:
     void registerLoginItem();

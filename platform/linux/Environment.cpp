@@ -119,7 +119,10 @@ Error posixError(int code, std::string_view what, const Path& path) {
     description += path.str();
     description += "”: ";
     description += std::strerror(code);
-    return Error{code, description};
+    const auto kind = code == EEXIST   ? Error::Kind::alreadyExists
+                      : code == ENOENT ? Error::Kind::notFound
+                                       : Error::Kind::other;
+    return Error{code, description, kind};
 }
 
 bool writeAll(int fd, std::string_view data) {

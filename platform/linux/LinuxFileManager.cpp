@@ -4,6 +4,7 @@
 #include "platform/linux/Environment.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
@@ -134,6 +135,70 @@ std::optional<bool> LinuxFileManager::isDirectory(const Path& path) {
 
 Path LinuxFileManager::homeDirectory() {
     return lnx::homeDirectory();
+}
+
+bool LinuxFileManager::fileExists(const Path& path) {
+    struct stat st {};
+    return lstat(path.str().c_str(), &st) == 0;
+}
+
+namespace {
+
+// Gives the finished temporary file the name, unless something has it already.
+int linkIntoPlace(const std::string& temp, const Path& path) {
+    if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.str().c_str(), RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return errno;
+    }
+    // The file system cannot rename without replacing; a hard link never replaces either.
+    const int linked = link(temp.c_str(), path.str().c_str()) == 0 ? 0 : errno;
+    unlink(temp.c_str());
+    return linked;
+}
+
+} // namespace
+
+Status LinuxFileManager::createFileExclusively(const Path& path, std::string_view bytes) {
+    const Path dir = path.deletingLastComponent();
+    std::string temp = dir.appending("." + path.lastComponent() + ".XXXXXX").str();
+    const int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return posixError(errno, "Couldn’t create", path);
+    }
+    int error = 0;
+    if (fchmod(fd, 0666 & ~currentUmask()) != 0 || !writeAll(fd, bytes)) {
+        error = errno;
+    }
+    if (close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0) {
+        error = linkIntoPlace(temp, path);
+    }
+    if (error == EPERM || error == EOPNOTSUPP) {
+        // No hard links either (FAT, some network shares): an exclusive create is all that is
+        // left; a reader may then see the file before its bytes are in.
+        unlink(temp.c_str());
+        const int direct = open(path.str().c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (direct < 0) {
+            return posixError(errno, "Couldn’t create", path);
+        }
+        error = writeAll(direct, bytes) ? 0 : errno;
+        if (close(direct) != 0 && error == 0) {
+            error = errno;
+        }
+        if (error != 0) {
+            unlink(path.str().c_str());
+        }
+        return error == 0 ? ok() : Status(posixError(error, "Couldn’t create", path));
+    }
+    if (error != 0) {
+        unlink(temp.c_str());
+        return posixError(error, "Couldn’t create", path);
+    }
+    return ok();
 }
 
 } // namespace orv::lnx

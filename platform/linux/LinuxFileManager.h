@@ -14,6 +14,10 @@ class LinuxFileManager final : public FileManager {
     Status writeUTF8(const Path& path, std::string_view text, WriteMode mode) override;
     std::optional<bool> isDirectory(const Path& path) override;
     Path homeDirectory() override;
+    bool fileExists(const Path& path) override;
+    // A temporary file beside the target, renamed into place with RENAME_NOREPLACE (or linked,
+    // on file systems without it), so the name is taken whole or not at all.
+    Status createFileExclusively(const Path& path, std::string_view bytes) override;
 };
 
 // Writes `data` to a new temporary file beside `path` and renames it over `path`, so a reader

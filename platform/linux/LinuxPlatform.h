@@ -57,6 +57,8 @@ class LinuxPlatform {
     LinuxAccessibility accessibility_;
     LinuxFinderExtensionSettings finderExtension_{screen_};
     std::optional<LinuxSoftwareUpdater> updater_;
+    LinuxScriptRunner scripts_;
+    LinuxSleeper sleeper_;
 };
 
 } // namespace orv::lnx

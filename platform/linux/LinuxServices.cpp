@@ -1,5 +1,7 @@
 #include "platform/linux/LinuxServices.h"
 
+#include "platform/AppleScript.h"
+
 #include "platform/linux/Environment.h"
 #include "platform/linux/LinuxFileManager.h"
 #include "platform/linux/Process.h"
@@ -7,6 +9,8 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <chrono>
+#include <thread>
 #include <fcntl.h>
 #include <syslog.h>
 #include <unistd.h>
@@ -86,6 +90,31 @@ bool LinuxWorkspace::openURL(std::string_view url) {
     return program && bool(processes_.launch(*program, {std::string(url)}));
 }
 
+std::optional<Path> LinuxWorkspace::urlForApplication(std::string_view bundleIdentifier) {
+    if (bundleIdentifier.empty() || bundleIdentifier.find('/') != std::string_view::npos) {
+        return std::nullopt;
+    }
+    std::vector<Path> roots{dataHome()};
+    const std::string dirList = environment("XDG_DATA_DIRS").value_or("/usr/local/share:/usr/share");
+    std::string_view dirs = dirList;
+    while (!dirs.empty()) {
+        const auto colon = dirs.find(':');
+        if (const auto dir = dirs.substr(0, colon); !dir.empty() && dir.front() == '/') {
+            roots.emplace_back(dir);
+        }
+        dirs.remove_prefix(colon == std::string_view::npos ? dirs.size() : colon + 1);
+    }
+    LinuxFileManager files;
+    for (const auto& root : roots) {
+        const Path entry =
+            root.appending("applications").appending(std::string(bundleIdentifier) + ".desktop");
+        if (files.fileExists(entry)) {
+            return entry;
+        }
+    }
+    return std::nullopt;
+}
+
 LinuxLogSink::LinuxLogSink() : logFile_(environment("ORVANE_LOG_FILE").value_or("")) {}
 
 void LinuxLogSink::write(std::string_view subsystem, std::string_view category,
@@ -110,6 +139,80 @@ void LinuxLogSink::write(std::string_view subsystem, std::string_view category,
             (void)!::write(fd, line.data(), line.size());
             close(fd);
         }
+    }
+}
+
+std::string fileURI(const Path& path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file://";
+    for (const char ch : path.str()) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+            uri += ch;
+        } else {
+            uri += '%';
+            uri += kHex[c >> 4];
+            uri += kHex[c & 0xF];
+        }
+    }
+    return uri;
+}
+
+namespace {
+
+constexpr std::string_view kFinderSelectStart =
+    "tell application \"Finder\"\n    set theFile to POSIX file ";
+constexpr std::string_view kFinderSelectEnd = " as alias\n    select theFile\n    activate\nend tell";
+constexpr std::string_view kSystemEventsStart = "tell application \"System Events\"";
+constexpr std::string_view kApplicationIdStart = "tell application id ";
+
+// Shows the item selected in the desktop's file manager, when one answers on the session bus.
+std::optional<ScriptError> showInFileManager(const Path& path) {
+    if (!LinuxFileManager().fileExists(path)) {
+        return ScriptError{-43, "File " + path.str() + " wasn’t found."};
+    }
+    const auto dbusSend = findProgram("dbus-send", false);
+    if (!dbusSend || !environment("DBUS_SESSION_BUS_ADDRESS")) {
+        return ScriptError{-600, "No file manager can be asked to show the file: there is no "
+                                 "session bus."};
+    }
+    const auto shown = runWithInput(
+        *dbusSend,
+        {"--session", "--print-reply", "--reply-timeout=5000", "--dest=org.freedesktop.FileManager1",
+         "--type=method_call", "/org/freedesktop/FileManager1",
+         "org.freedesktop.FileManager1.ShowItems", "array:string:" + fileURI(path), "string:"},
+        "");
+    if (!shown) {
+        return ScriptError{-600, "No file manager answered org.freedesktop.FileManager1."};
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<ScriptError> LinuxScriptRunner::run(std::string_view source) {
+    if (source.substr(0, kFinderSelectStart.size()) == kFinderSelectStart) {
+        std::size_t at = kFinderSelectStart.size();
+        const auto path = readAppleScriptString(source, at);
+        if (path && source.substr(at) == kFinderSelectEnd) {
+            return showInFileManager(Path(*path));
+        }
+    }
+    if (source.substr(0, kSystemEventsStart.size()) == kSystemEventsStart) {
+        return ScriptError{-1743, "Linux file managers take no keystrokes from other programs: "
+                                  "the new file is selected; press F2 to rename it."};
+    }
+    if (source.substr(0, kApplicationIdStart.size()) == kApplicationIdStart) {
+        std::size_t at = kApplicationIdStart.size();
+        const auto id = readAppleScriptString(source, at).value_or("The application");
+        return ScriptError{-600, id + " cannot be scripted on Linux."};
+    }
+    return ScriptError{-2741, "This system runs no AppleScript."};
+}
+
+void LinuxSleeper::sleepFor(double seconds) {
+    if (seconds > 0) {
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     }
 }
 

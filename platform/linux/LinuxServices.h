@@ -24,6 +24,9 @@ class LinuxWorkspace final : public Workspace {
   public:
     explicit LinuxWorkspace(ProcessLauncher& processes) : processes_(processes) {}
     bool openURL(std::string_view url) override;
+    // An application is installed when a desktop entry named after its identifier
+    // ("com.apple.iWork.Pages.desktop") is in an applications folder of the XDG data dirs.
+    std::optional<Path> urlForApplication(std::string_view bundleIdentifier) override;
 
   private:
     ProcessLauncher& processes_;
@@ -61,6 +64,24 @@ class FinderStandInController final : public FinderSyncController {
     std::optional<std::vector<Path>> selection_;
     std::optional<Path> target_;
 };
+
+// The script runner: Linux runs no AppleScript, so this reads the scripts the product sends
+// (undoing the string-literal escaping) and carries out what Linux can do. The Finder selection
+// becomes org.freedesktop.FileManager1.ShowItems on the session bus, where a file manager
+// answers; everything else, such as the rename keystroke, answers with an error dictionary
+// that says why.
+class LinuxScriptRunner final : public ScriptRunner {
+  public:
+    std::optional<ScriptError> run(std::string_view source) override;
+};
+
+class LinuxSleeper final : public Sleeper {
+  public:
+    void sleepFor(double seconds) override;
+};
+
+// The file: URI of a path, every byte but unreserved ones and "/" percent-encoded.
+std::string fileURI(const Path& path);
 
 // The SF Symbols the product uses, as the Linux stand-in knows them; any other name is missing.
 class LinuxSymbolCatalog final : public SymbolCatalog {

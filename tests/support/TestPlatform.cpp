@@ -36,6 +36,27 @@ std::optional<bool> FakeFileManager::isDirectory(const Path& path) {
     return files.count(path) != 0 ? std::optional<bool>(false) : std::nullopt;
 }
 
+bool FakeFileManager::fileExists(const Path& path) {
+    return files.count(path) != 0 || directories.count(path) != 0;
+}
+
+Status FakeFileManager::createFileExclusively(const Path& path, std::string_view bytes) {
+    if (beforeCreate) {
+        beforeCreate(path);
+    }
+    if (fileExists(path)) {
+        events_.push_back("create refused " + path.lastComponent());
+        return Error{17, "File exists: " + path.str(), Error::Kind::alreadyExists};
+    }
+    if (failingWrites.count(path) != 0 || directories.count(path.deletingLastComponent()) == 0) {
+        events_.push_back("create failed " + path.lastComponent());
+        return Error{13, "You don’t have permission to save “" + path.lastComponent() + "”."};
+    }
+    files[path] = std::string(bytes);
+    events_.push_back("create " + path.lastComponent());
+    return ok();
+}
+
 std::optional<std::string> FakeFileManager::request(std::string_view name) const {
     if (!container) {
         return std::nullopt;
@@ -63,6 +84,32 @@ bool FakeWorkspace::openURL(std::string_view url) {
     opened.emplace_back(url);
     events_.push_back("open " + std::string(url));
     return true;
+}
+
+std::optional<Path> FakeWorkspace::urlForApplication(std::string_view bundleIdentifier) {
+    if (installedApplications.count(bundleIdentifier) == 0) {
+        return std::nullopt;
+    }
+    return Path("/Applications").appending(std::string(bundleIdentifier) + ".app");
+}
+
+std::optional<ScriptError> FakeScriptRunner::run(std::string_view source) {
+    scripts.emplace_back(source);
+    events_.push_back("script " + std::string(source.substr(0, source.find('\n'))));
+    if (onRun) {
+        onRun(source);
+    }
+    if (results.empty()) {
+        return std::nullopt;
+    }
+    auto result = results.front();
+    results.pop_front();
+    return result;
+}
+
+void FakeSleeper::sleepFor(double seconds) {
+    sleeps.push_back(seconds);
+    events_.push_back("sleep " + std::to_string(seconds).substr(0, 3));
 }
 
 bool FakeUserDefaults::boolForKey(std::string_view key) {

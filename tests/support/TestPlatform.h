@@ -37,6 +37,10 @@ class FakeFileManager final : public FileManager {
     Status writeUTF8(const Path& path, std::string_view text, WriteMode mode) override;
     std::optional<bool> isDirectory(const Path& path) override;
     Path homeDirectory() override { return home; }
+    bool fileExists(const Path& path) override;
+    Status createFileExclusively(const Path& path, std::string_view bytes) override;
+    // Runs just before an exclusive create, as another process racing for the name would.
+    std::function<void(const Path&)> beforeCreate;
 
     // The content of a file in the container, or nullopt when there is none.
     std::optional<std::string> request(std::string_view name) const;
@@ -63,7 +67,9 @@ class FakeWorkspace final : public Workspace {
   public:
     explicit FakeWorkspace(Events& events) : events_(events) {}
     std::vector<std::string> opened;
+    std::set<std::string, std::less<>> installedApplications;
     bool openURL(std::string_view url) override;
+    std::optional<Path> urlForApplication(std::string_view bundleIdentifier) override;
 
   private:
     Events& events_;
@@ -259,6 +265,28 @@ class FakeSoftwareUpdater final : public SoftwareUpdater {
     Events& events_;
 };
 
+class FakeScriptRunner final : public ScriptRunner {
+  public:
+    explicit FakeScriptRunner(Events& events) : events_(events) {}
+    std::vector<std::string> scripts;
+    std::deque<std::optional<ScriptError>> results; // in turn; success when none is left
+    std::function<void(std::string_view)> onRun;     // what the script does to the world
+    std::optional<ScriptError> run(std::string_view source) override;
+
+  private:
+    Events& events_;
+};
+
+class FakeSleeper final : public Sleeper {
+  public:
+    explicit FakeSleeper(Events& events) : events_(events) {}
+    std::vector<double> sleeps;
+    void sleepFor(double seconds) override;
+
+  private:
+    Events& events_;
+};
+
 // Every double, and the Platform made of them.
 class TestPlatform {
   public:
@@ -286,6 +314,8 @@ class TestPlatform {
     FakeAccessibility accessibility;
     FakeFinderExtensionSettings finderExtension;
     FakeSoftwareUpdater updater{events};
+    FakeScriptRunner scripts{events};
+    FakeSleeper sleeper{events};
 
     Platform platform() {
         return Platform{files,         pasteboard,
@@ -298,7 +328,9 @@ class TestPlatform {
                         statusBar,     graphics,
                         alerts,        loginItems,
                         accessibility, finderExtension,
-                        updater};
+                        updater,
+                        scripts,
+                        sleeper};
     }
 };
 

@@ -1,0 +1,176 @@
+#include "app/shell/AppDelegate.h"
+
+#include "platform/AppleScript.h"
+#include "tests/support/TestPlatform.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace orv {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// The path inside the first string literal after `marker`, read back as AppleScript would.
+std::string literalAfter(const std::string& script, std::string_view marker) {
+    std::size_t at = script.find(marker);
+    EXPECT_NE(at, std::string::npos) << script;
+    at += marker.size();
+    return readAppleScriptString(script, at).value_or("<unreadable>");
+}
+
+const std::vector<std::string> kHostilePaths = {
+    "/Users/a/My \"quoted\" folder/Untitled.txt",
+    "/Users/a/back\\slash\\\"mixed\\/Untitled 1.txt",
+    "/Users/a/Café — 日本/Untitled.txt",
+    "/Users/a/ends with backslash\\",
+};
+
+class RevealTest : public ::testing::Test {
+  protected:
+    test::TestPlatform system;
+    AppDelegate delegate{system.platform()};
+};
+
+TEST_F(RevealTest, ScriptTextsAreExact) {
+    const std::string select = AppDelegate::finderSelectionScript("/a b/c.txt");
+    EXPECT_EQ(select, "tell application \"Finder\"\n"
+                      "    set theFile to POSIX file \"/a b/c.txt\" as alias\n"
+                      "    select theFile\n"
+                      "    activate\n"
+                      "end tell");
+    EXPECT_EQ(select.size(), 57u + 10u + 51u);
+    EXPECT_EQ(AppDelegate::renameScript(), "tell application \"System Events\"\n"
+                                           "    tell process \"Finder\"\n"
+                                           "        set frontmost to true\n"
+                                           "        key code 36\n"
+                                           "    end tell\n"
+                                           "end tell");
+    EXPECT_EQ(AppDelegate::renameScript().size(), 130u);
+}
+
+TEST_F(RevealTest, PathsReachFinderIntact) {
+    for (const auto& path : kHostilePaths) {
+        const std::string script = AppDelegate::finderSelectionScript(path);
+        EXPECT_EQ(literalAfter(script, "POSIX file "), path);
+        EXPECT_THAT(script, ::testing::EndsWith("\" as alias\n    select theFile\n    activate\nend tell"));
+    }
+}
+
+TEST_F(RevealTest, SelectThenPauseThenRenameEachLogged) {
+    delegate.revealAndRename(Path("/a/B.txt"));
+    EXPECT_THAT(system.events, IsEmpty()) << "returns at once";
+    system.userInitiatedQueue.runAll();
+    EXPECT_THAT(system.events, ElementsAre("script tell application \"Finder\"", "sleep 0.4",
+                                           "script tell application \"System Events\""));
+    EXPECT_THAT(system.log.messages(), ElementsAre("select err=nil", "rename err=nil"));
+    EXPECT_THAT(system.sleeper.sleeps, ElementsAre(0.4));
+}
+
+TEST_F(RevealTest, AFailedSelectionIsLoggedAndTheKeyIsStillSent) {
+    system.scripts.results = {ScriptError{-1743, "Not authorized to send Apple events to Finder."},
+                              std::nullopt};
+    delegate.revealAndRename(Path("/a/B.txt"));
+    system.userInitiatedQueue.runAll();
+    EXPECT_EQ(system.scripts.scripts.size(), 2u);
+    EXPECT_THAT(system.log.messages(),
+                ElementsAre("select err=Optional({\n"
+                            "    NSAppleScriptErrorMessage = \"Not authorized to send Apple events "
+                            "to Finder.\";\n"
+                            "    NSAppleScriptErrorNumber = -1743;\n})",
+                            "rename err=nil"));
+}
+
+class IWorkTest : public RevealTest {
+  protected:
+    const Path file{"/Users/a/B 1.numbers"};
+};
+
+TEST_F(IWorkTest, CreationScriptIsExactAndEscaped) {
+    const std::string script = AppDelegate::iWorkCreationScript("com.apple.iWork.Pages", "/x/y.pages");
+    EXPECT_EQ(script, "tell application id \"com.apple.iWork.Pages\"\n"
+                      "    set d to make new document\n"
+                      "    save d in POSIX file \"/x/y.pages\"\n"
+                      "    close d saving no\n"
+                      "end tell");
+    EXPECT_EQ(script.size(), 21u + 21u + 59u + 10u + 32u);
+    for (const auto& path : kHostilePaths) {
+        EXPECT_EQ(literalAfter(AppDelegate::iWorkCreationScript("id", path), "POSIX file "), path);
+    }
+    EXPECT_EQ(appleScriptEscaped("a\\\"b"), "a\\\\\\\"b") << "backslashes doubled first";
+}
+
+TEST_F(IWorkTest, AMissingApplicationOffersItsAppStorePage) {
+    struct Case {
+        std::string ext, name, link;
+    };
+    for (const auto& c : std::vector<Case>{
+             {"pages", "Pages", "macappstore://apps.apple.com/app/id409201541"},
+             {"numbers", "Numbers", "macappstore://apps.apple.com/app/id409203825"},
+             {"key", "Keynote", "macappstore://apps.apple.com/app/id409183694"}}) {
+        system.alerts.shown.clear();
+        system.workspace.opened.clear();
+        system.alerts.responses = {kAlertFirstButtonReturn};
+        delegate.createIWorkDocument(file, c.ext);
+        EXPECT_THAT(system.alerts.shown, IsEmpty()) << "shown from the main queue, later";
+        system.mainQueue.runUntilIdle();
+        ASSERT_EQ(system.alerts.shown.size(), 1u);
+        const Alert& alert = system.alerts.shown[0];
+        EXPECT_EQ(alert.messageText, c.name + " is not installed");
+        EXPECT_EQ(alert.informativeText, c.name + " is required to create ." + c.ext +
+                                             " files. Download it for free from the App Store.");
+        EXPECT_THAT(alert.buttons, ElementsAre("Open App Store", "Cancel"));
+        EXPECT_THAT(system.workspace.opened, ElementsAre(c.link));
+    }
+    EXPECT_THAT(system.log.lines, IsEmpty());
+    EXPECT_THAT(system.scripts.scripts, IsEmpty());
+}
+
+TEST_F(IWorkTest, CancelDoesNothing) {
+    system.alerts.responses = {kAlertFirstButtonReturn + 1};
+    delegate.createIWorkDocument(file, "numbers");
+    system.mainQueue.runUntilIdle();
+    EXPECT_THAT(system.workspace.opened, IsEmpty());
+}
+
+TEST_F(IWorkTest, AnyOtherKindIsKeynote) {
+    delegate.createIWorkDocument(file, "KEY");
+    system.mainQueue.runUntilIdle();
+    EXPECT_EQ(system.alerts.shown.at(0).messageText, "Keynote is not installed");
+}
+
+TEST_F(IWorkTest, ASavedDocumentIsLoggedAndRevealed) {
+    system.workspace.installedApplications = {"com.apple.iWork.Numbers"};
+    system.scripts.onRun = [&](std::string_view script) {
+        if (script.find("make new document") != std::string_view::npos) {
+            system.files.files[file] = "a numbers document";
+        }
+    };
+    delegate.createIWorkDocument(file, "numbers");
+    system.userInitiatedQueue.runAll(); // the script
+    EXPECT_THAT(system.log.lines, IsEmpty()) << "the result comes back through the main queue";
+    system.mainQueue.runUntilIdle();
+    system.userInitiatedQueue.runAll(); // the reveal
+    EXPECT_THAT(system.log.messages(), ElementsAre("IWork created: /Users/a/B 1.numbers",
+                                                   "select err=nil", "rename err=nil"));
+}
+
+TEST_F(IWorkTest, AScriptErrorOrAMissingFileIsLoggedAndNothingRevealed) {
+    system.workspace.installedApplications = {"com.apple.iWork.Numbers"};
+    system.scripts.results = {ScriptError{-1743, "Not authorized."}};
+    delegate.createIWorkDocument(file, "numbers");
+    system.userInitiatedQueue.runAll();
+    system.mainQueue.runUntilIdle();
+    delegate.createIWorkDocument(file, "numbers"); // no error, but no file either
+    system.userInitiatedQueue.runAll();
+    system.mainQueue.runUntilIdle();
+    EXPECT_THAT(system.log.messages(),
+                ElementsAre("IWork error: Optional({\n    NSAppleScriptErrorMessage = \"Not "
+                            "authorized.\";\n    NSAppleScriptErrorNumber = -1743;\n})",
+                            "IWork error: nil"));
+    EXPECT_THAT(system.userInitiatedQueue.tasks, IsEmpty());
+}
+
+} // namespace
+} // namespace orv
