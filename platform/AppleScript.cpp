@@ -41,10 +41,17 @@ std::optional<std::string> readAppleScriptString(std::string_view text, std::siz
             break;
         }
         switch (text[i]) {
-        case 'n': out += '\n'; break;
-        case 't': out += '\t'; break;
-        case 'r': out += '\r'; break;
-        default: out += text[i]; // \" and \\ (and any other escaped character)
+        case 'n':
+            out += '\n';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        default:
+            out += text[i]; // \" and \\ (and any other escaped character)
         }
     }
     return std::nullopt;

@@ -19,8 +19,8 @@ namespace {
 constexpr std::uint16_t kVersion20 = 20;
 constexpr std::uint16_t kMadeByUnix20 = (3 << 8) | 20;
 constexpr std::uint16_t kDeflate = 8;
-constexpr std::uint16_t kDosTime = 0;             // 00:00:00
-constexpr std::uint16_t kDosDate = (1 << 5) | 1;  // 1980-01-01
+constexpr std::uint16_t kDosTime = 0;            // 00:00:00
+constexpr std::uint16_t kDosDate = (1 << 5) | 1; // 1980-01-01
 constexpr std::uint32_t kUnixRwOnly = 0100600u << 16;
 
 void put16(std::string& out, std::uint16_t v) {

@@ -31,12 +31,17 @@ Contents contentsFor(std::string_view ext) {
 
 std::string_view bytesFor(Contents contents) {
     switch (contents) {
-    case Contents::docx: return templates::emptyDocxPackage();
-    case Contents::xlsx: return templates::emptyXlsxPackage();
-    case Contents::pptx: return templates::emptyPptxPackage();
-    case Contents::rtf: return templates::kRtfTemplateText;
+    case Contents::docx:
+        return templates::emptyDocxPackage();
+    case Contents::xlsx:
+        return templates::emptyXlsxPackage();
+    case Contents::pptx:
+        return templates::emptyPptxPackage();
+    case Contents::rtf:
+        return templates::kRtfTemplateText;
     case Contents::iWork:
-    case Contents::empty: break;
+    case Contents::empty:
+        break;
     }
     return {};
 }

@@ -60,10 +60,8 @@ std::string AppDelegate::iWorkCreationScript(std::string_view bundleIdentifier,
 void AppDelegate::createIWorkDocument(const Path& fileURL, std::string_view ext) {
     const IWorkApp& app = appFor(ext);
     if (!platform_.workspace.urlForApplication(app.bundleIdentifier)) {
-        platform_.mainQueue.async(
-            [this, name = std::string(app.displayName), ext = std::string(ext)] {
-                showIWorkMissingAlert(name, ext);
-            });
+        platform_.mainQueue.async([this, name = std::string(app.displayName),
+                                   ext = std::string(ext)] { showIWorkMissingAlert(name, ext); });
         return;
     }
     platform_.userInitiatedQueue.async(

@@ -34,7 +34,9 @@ std::string AppDelegate::finderSelectionScript(std::string_view path) {
     return script;
 }
 
-std::string_view AppDelegate::renameScript() { return kRenameScript; }
+std::string_view AppDelegate::renameScript() {
+    return kRenameScript;
+}
 
 void AppDelegate::revealAndRename(const Path& fileURL) {
     platform_.userInitiatedQueue.async(

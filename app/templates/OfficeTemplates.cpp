@@ -18,8 +18,14 @@ std::string_view bytes(const unsigned char* data, std::size_t size) {
 }
 } // namespace
 
-std::string_view emptyDocxPackage() { return bytes(kEmptyDocx, kEmptyDocxSize); }
-std::string_view emptyXlsxPackage() { return bytes(kEmptyXlsx, kEmptyXlsxSize); }
-std::string_view emptyPptxPackage() { return bytes(kEmptyPptx, kEmptyPptxSize); }
+std::string_view emptyDocxPackage() {
+    return bytes(kEmptyDocx, kEmptyDocxSize);
+}
+std::string_view emptyXlsxPackage() {
+    return bytes(kEmptyXlsx, kEmptyXlsxSize);
+}
+std::string_view emptyPptxPackage() {
+    return bytes(kEmptyPptx, kEmptyPptxSize);
+}
 
 } // namespace orv::templates

@@ -3,11 +3,13 @@
 #include "platform/Text.h"
 #include "platform/linux/Environment.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,16 +19,23 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// The process's file-creation mask, read without changing it (umask(2) would).
-mode_t currentUmask() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("Umask:", 0) == 0) {
-            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+// Opens a new temporary file beside `path`, named ".<name>.<random>". Created with mode 0666
+// so the kernel applies the process's umask, as for any new file.
+int openTemporaryBeside(const Path& path, std::string& temp) {
+    static std::atomic<std::uint64_t> counter{std::random_device{}()};
+    const Path dir = path.deletingLastComponent();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::uint64_t n =
+            counter.fetch_add(0x9E3779B97F4A7C15ull) ^ static_cast<std::uint64_t>(getpid());
+        temp =
+            dir.appending("." + path.lastComponent() + "." + std::to_string(n % 100000000)).str();
+        const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
         }
     }
-    return 022;
+    errno = EEXIST;
+    return -1;
 }
 
 bool validComponent(std::string_view name) {
@@ -83,17 +92,18 @@ Expected<std::string> LinuxFileManager::readUTF8(const Path& path) {
 }
 
 Status writeAtomically(const Path& path, std::string_view data) {
-    const Path dir = path.deletingLastComponent();
-    std::string temp = dir.appending("." + path.lastComponent() + ".XXXXXX").str();
-    const int fd = mkostemp(temp.data(), O_CLOEXEC);
+    std::string temp;
+    const int fd = openTemporaryBeside(path, temp);
     if (fd < 0) {
         return posixError(errno, "Couldn’t save", path);
     }
-    struct stat existing {};
-    const mode_t mode = stat(path.str().c_str(), &existing) == 0 ? (existing.st_mode & 07777)
-                                                                 : (0666 & ~currentUmask());
     int error = 0;
-    if (fchmod(fd, mode) != 0 || !writeAll(fd, data)) {
+    // A file that is replaced keeps its mode; a new one has the umask's.
+    struct stat existing {};
+    if (stat(path.str().c_str(), &existing) == 0 && fchmod(fd, existing.st_mode & 07777) != 0) {
+        error = errno;
+    }
+    if (error == 0 && !writeAll(fd, data)) {
         error = errno;
     }
     if (close(fd) != 0 && error == 0) {
@@ -161,16 +171,12 @@ int linkIntoPlace(const std::string& temp, const Path& path) {
 } // namespace
 
 Status LinuxFileManager::createFileExclusively(const Path& path, std::string_view bytes) {
-    const Path dir = path.deletingLastComponent();
-    std::string temp = dir.appending("." + path.lastComponent() + ".XXXXXX").str();
-    const int fd = mkostemp(temp.data(), O_CLOEXEC);
+    std::string temp;
+    const int fd = openTemporaryBeside(path, temp);
     if (fd < 0) {
         return posixError(errno, "Couldn’t create", path);
     }
-    int error = 0;
-    if (fchmod(fd, 0666 & ~currentUmask()) != 0 || !writeAll(fd, bytes)) {
-        error = errno;
-    }
+    int error = writeAll(fd, bytes) ? 0 : errno;
     if (close(fd) != 0 && error == 0) {
         error = errno;
     }

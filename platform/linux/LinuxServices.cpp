@@ -10,9 +10,9 @@
 #include <array>
 #include <cctype>
 #include <chrono>
-#include <thread>
 #include <fcntl.h>
 #include <syslog.h>
+#include <thread>
 #include <unistd.h>
 
 namespace orv::lnx {
@@ -95,7 +95,8 @@ std::optional<Path> LinuxWorkspace::urlForApplication(std::string_view bundleIde
         return std::nullopt;
     }
     std::vector<Path> roots{dataHome()};
-    const std::string dirList = environment("XDG_DATA_DIRS").value_or("/usr/local/share:/usr/share");
+    const std::string dirList =
+        environment("XDG_DATA_DIRS").value_or("/usr/local/share:/usr/share");
     std::string_view dirs = dirList;
     while (!dirs.empty()) {
         const auto colon = dirs.find(':');
@@ -162,7 +163,8 @@ namespace {
 
 constexpr std::string_view kFinderSelectStart =
     "tell application \"Finder\"\n    set theFile to POSIX file ";
-constexpr std::string_view kFinderSelectEnd = " as alias\n    select theFile\n    activate\nend tell";
+constexpr std::string_view kFinderSelectEnd =
+    " as alias\n    select theFile\n    activate\nend tell";
 constexpr std::string_view kSystemEventsStart = "tell application \"System Events\"";
 constexpr std::string_view kApplicationIdStart = "tell application id ";
 
@@ -176,12 +178,13 @@ std::optional<ScriptError> showInFileManager(const Path& path) {
         return ScriptError{-600, "No file manager can be asked to show the file: there is no "
                                  "session bus."};
     }
-    const auto shown = runWithInput(
-        *dbusSend,
-        {"--session", "--print-reply", "--reply-timeout=5000", "--dest=org.freedesktop.FileManager1",
-         "--type=method_call", "/org/freedesktop/FileManager1",
-         "org.freedesktop.FileManager1.ShowItems", "array:string:" + fileURI(path), "string:"},
-        "");
+    const auto shown =
+        runWithInput(*dbusSend,
+                     {"--session", "--print-reply", "--reply-timeout=5000",
+                      "--dest=org.freedesktop.FileManager1", "--type=method_call",
+                      "/org/freedesktop/FileManager1", "org.freedesktop.FileManager1.ShowItems",
+                      "array:string:" + fileURI(path), "string:"},
+                     "");
     if (!shown) {
         return ScriptError{-600, "No file manager answered org.freedesktop.FileManager1."};
     }

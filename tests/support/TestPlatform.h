@@ -270,7 +270,7 @@ class FakeScriptRunner final : public ScriptRunner {
     explicit FakeScriptRunner(Events& events) : events_(events) {}
     std::vector<std::string> scripts;
     std::deque<std::optional<ScriptError>> results; // in turn; success when none is left
-    std::function<void(std::string_view)> onRun;     // what the script does to the world
+    std::function<void(std::string_view)> onRun;    // what the script does to the world
     std::optional<ScriptError> run(std::string_view source) override;
 
   private:
@@ -328,8 +328,7 @@ class TestPlatform {
                         statusBar,     graphics,
                         alerts,        loginItems,
                         accessibility, finderExtension,
-                        updater,
-                        scripts,
+                        updater,       scripts,
                         sleeper};
     }
 };

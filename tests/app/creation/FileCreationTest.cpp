@@ -30,7 +30,9 @@ class FileCreationTest : public ::testing::Test {
         }
         return "";
     }
-    std::string contentOf(std::string_view name) { return system.files.files[kFolder.appending(name)]; }
+    std::string contentOf(std::string_view name) {
+        return system.files.files[kFolder.appending(name)];
+    }
 
     test::TestPlatform system;
     AppDelegate delegate{system.platform()};
@@ -70,9 +72,15 @@ TEST_F(FileCreationTest, AFolderBlocksANameAsAFileDoes) {
 
 TEST_F(FileCreationTest, EachKindGetsItsBytes) {
     const std::vector<std::pair<std::string, std::string_view>> kinds = {
-        {"docx", templates::emptyDocxPackage()}, {"xlsx", templates::emptyXlsxPackage()},
-        {"pptx", templates::emptyPptxPackage()}, {"rtf", templates::kRtfTemplateText},
-        {"txt", ""}, {"json", ""}, {"sh", ""}, {"Docx", ""}, {"zip", ""}};
+        {"docx", templates::emptyDocxPackage()},
+        {"xlsx", templates::emptyXlsxPackage()},
+        {"pptx", templates::emptyPptxPackage()},
+        {"rtf", templates::kRtfTemplateText},
+        {"txt", ""},
+        {"json", ""},
+        {"sh", ""},
+        {"Docx", ""},
+        {"zip", ""}};
     for (const auto& [ext, bytes] : kinds) {
         delegate.createFile(kFolder, ext);
         EXPECT_EQ(contentOf("B." + ext), bytes) << ext;
@@ -111,15 +119,19 @@ TEST_F(FileCreationTest, AFailedWriteLogsItsReasonAndRevealsNothing) {
     const Path locked("/locked");
     delegate.createFile(locked, "txt");
     ASSERT_EQ(system.log.lines.size(), 1u);
-    EXPECT_EQ(system.log.lines[0].message, "ERROR creating: You don’t have permission to save “B.txt”.");
+    EXPECT_EQ(system.log.lines[0].message,
+              "ERROR creating: You don’t have permission to save “B.txt”.");
     EXPECT_EQ(system.log.lines[0].category, "AppDelegate");
     EXPECT_THAT(system.userInitiatedQueue.tasks, IsEmpty());
 }
 
 TEST_F(FileCreationTest, UnsafeRequestsAreRefusedBeforeAnythingIsWritten) {
     for (const auto& [folder, ext] : std::vector<std::pair<std::string, std::string>>{
-             {"relative/folder", "txt"}, {"", "txt"}, {kFolder.str(), "../../etc/x"},
-             {kFolder.str(), "a/b"}, {kFolder.str(), std::string("t\0xt", 4)}}) {
+             {"relative/folder", "txt"},
+             {"", "txt"},
+             {kFolder.str(), "../../etc/x"},
+             {kFolder.str(), "a/b"},
+             {kFolder.str(), std::string("t\0xt", 4)}}) {
         system.log.lines.clear();
         delegate.createFile(Path(folder), ext);
         ASSERT_EQ(system.log.lines.size(), 1u) << folder << " " << ext;

@@ -54,7 +54,8 @@ TEST_F(RevealTest, PathsReachFinderIntact) {
     for (const auto& path : kHostilePaths) {
         const std::string script = AppDelegate::finderSelectionScript(path);
         EXPECT_EQ(literalAfter(script, "POSIX file "), path);
-        EXPECT_THAT(script, ::testing::EndsWith("\" as alias\n    select theFile\n    activate\nend tell"));
+        EXPECT_THAT(script,
+                    ::testing::EndsWith("\" as alias\n    select theFile\n    activate\nend tell"));
     }
 }
 
@@ -88,7 +89,8 @@ class IWorkTest : public RevealTest {
 };
 
 TEST_F(IWorkTest, CreationScriptIsExactAndEscaped) {
-    const std::string script = AppDelegate::iWorkCreationScript("com.apple.iWork.Pages", "/x/y.pages");
+    const std::string script =
+        AppDelegate::iWorkCreationScript("com.apple.iWork.Pages", "/x/y.pages");
     EXPECT_EQ(script, "tell application id \"com.apple.iWork.Pages\"\n"
                       "    set d to make new document\n"
                       "    save d in POSIX file \"/x/y.pages\"\n"
@@ -105,10 +107,10 @@ TEST_F(IWorkTest, AMissingApplicationOffersItsAppStorePage) {
     struct Case {
         std::string ext, name, link;
     };
-    for (const auto& c : std::vector<Case>{
-             {"pages", "Pages", "macappstore://apps.apple.com/app/id409201541"},
-             {"numbers", "Numbers", "macappstore://apps.apple.com/app/id409203825"},
-             {"key", "Keynote", "macappstore://apps.apple.com/app/id409183694"}}) {
+    for (const auto& c :
+         std::vector<Case>{{"pages", "Pages", "macappstore://apps.apple.com/app/id409201541"},
+                           {"numbers", "Numbers", "macappstore://apps.apple.com/app/id409203825"},
+                           {"key", "Keynote", "macappstore://apps.apple.com/app/id409183694"}}) {
         system.alerts.shown.clear();
         system.workspace.opened.clear();
         system.alerts.responses = {kAlertFirstButtonReturn};
