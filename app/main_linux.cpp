@@ -1,11 +1,13 @@
 // orvane-host: the menu-bar host Orvane+ on Linux. It runs the application as macOS would,
 // ends cleanly on SIGTERM or SIGINT as at logout, and prints its user interface on SIGUSR1.
+// One host serves each user: started while another runs, it hands its URLs to that one.
 //
-//   orvane-host                     run until Quit, SIGTERM or SIGINT
+//   orvane-host [URL...]            run (and open the URLs) until Quit, SIGTERM or SIGINT
 //   orvane-host --print-ui          launch, print the user interface, quit
 //   orvane-host --status-icon PNG   launch, write the status icon to PNG, quit
 
 #include "app/shell/Orvane_App.h"
+#include "platform/linux/HostInstance.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/Png.h"
 #include "platform/linux/UiPrinter.h"
@@ -17,11 +19,12 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: orvane-host [--print-ui | --status-icon PNG]\n";
+constexpr const char* kUsage = "usage: orvane-host [URL...] | --print-ui | --status-icon PNG\n";
 
 struct Options {
     bool printUI = false;
     std::optional<std::string> statusIconPath;
+    std::vector<std::string> urls;
 };
 
 std::optional<Options> parse(int argc, char** argv) {
@@ -32,9 +35,15 @@ std::optional<Options> parse(int argc, char** argv) {
             options.printUI = true;
         } else if (arg == "--status-icon" && i + 1 < argc) {
             options.statusIconPath = argv[++i];
+        } else if (!arg.empty() && arg.front() != '-') {
+            options.urls.emplace_back(arg);
         } else {
             return std::nullopt;
         }
+    }
+    const bool oneShot = options.printUI || options.statusIconPath;
+    if (oneShot && !options.urls.empty()) {
+        return std::nullopt;
     }
     return options;
 }
@@ -57,6 +66,21 @@ int main(int argc, char** argv) {
     }
     sigprocmask(SIG_BLOCK, &handled, nullptr);
     const int signals = signalfd(-1, &handled, SFD_CLOEXEC | SFD_NONBLOCK);
+
+    // The one host of this user, unless another already is: then it takes our URLs.
+    const bool oneShot = options->printUI || options->statusIconPath.has_value();
+    std::optional<orv::lnx::HostClaim> claim;
+    if (!oneShot) {
+        auto claimed = orv::lnx::claimHost(options->urls);
+        if (!claimed) {
+            std::cerr << "orvane-host: " << claimed.error().localizedDescription << '\n';
+            return 1;
+        }
+        if (!claimed->primary) {
+            return 0;
+        }
+        claim = *claimed;
+    }
 
     orv::lnx::LinuxPlatform system({"Orvane+",
                                     std::string(orv::AppDelegate::kBundleIdentifier),
@@ -84,8 +108,19 @@ int main(int argc, char** argv) {
         });
     }
 
+    std::optional<orv::lnx::UrlServer> urlServer;
+    if (claim) {
+        const orv::Log deliveryLog(system.platform().logSink,
+                                   std::string(orv::AppDelegate::kBundleIdentifier), "URLDelivery");
+        urlServer.emplace(system.runLoop(), *claim, deliveryLog,
+                          [&application](const std::vector<std::string>& urls) {
+                              application.deliverURLs(urls);
+                          });
+        application.openAtLaunch(options->urls);
+    }
+
     int status = 0;
-    if (options->printUI || options->statusIconPath) {
+    if (oneShot) {
         // Queued now, run once launching has finished.
         system.runLoop().async([&] {
             if (options->printUI) {

@@ -47,6 +47,13 @@ class FileManager {
     // of that name exists the error's kind is alreadyExists. No reader ever sees the file
     // half-written. (NSData writeToURL:options:NSDataWritingWithoutOverwriting|Atomic)
     virtual Status createFileExclusively(const Path& path, std::string_view bytes) = 0;
+
+    // moveItemAtURL:toURL:error: — never replaces an existing item (the error's kind is then
+    // alreadyExists); moves across file systems too, leaving the source whole if it fails.
+    virtual Status moveItem(const Path& source, const Path& destination) = 0;
+
+    // removeItemAtURL:error: — a file, or a folder with everything in it.
+    virtual Status removeItem(const Path& path) = 0;
 };
 
 // The plain-text type of NSPasteboardTypeString.
@@ -70,6 +77,8 @@ class Workspace {
     virtual bool openURL(std::string_view url) = 0;
     // URLForApplicationWithBundleIdentifier: where the application is, if it is installed
     virtual std::optional<Path> urlForApplication(std::string_view bundleIdentifier) = 0;
+    // activateFileViewerSelectingURLs: the file viewer comes forward with the items selected
+    virtual void activateFileViewerSelecting(const std::vector<Path>& items) = 0;
 };
 
 // NSAppleScript's error dictionary: NSAppleScriptErrorNumber and NSAppleScriptErrorMessage.
@@ -105,6 +114,8 @@ class UserDefaults {
     virtual void setBool(bool value, std::string_view key) = 0;
     // synchronize
     virtual bool synchronize() = 0;
+    // removePersistentDomainForName:
+    virtual void removePersistentDomain(std::string_view name) = 0;
 };
 
 // NSUserDefaults initWithSuiteName: (absent for a name the system refuses)

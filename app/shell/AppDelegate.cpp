@@ -143,6 +143,10 @@ bool AppDelegate::performAction(std::string_view selector, Sender) {
         showAbout();
         return true;
     }
+    if (selector == "uninstallApp") {
+        uninstallApp();
+        return true;
+    }
     return false;
 }
 

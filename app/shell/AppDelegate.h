@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 #include <string_view>
 
 namespace orv {
@@ -62,7 +63,29 @@ class AppDelegate final : public ApplicationDelegate, public Responder {
     static std::string finderSelectionScript(std::string_view path);
     static std::string_view renameScript();
 
+    // ---- Requests from the extension ----
+
+    void applicationOpenURLs(const std::vector<std::string>& urls) override;
+    // Each URL in turn, routed by its host part: "create" or "paste"; anything else is skipped.
+    void handleIncomingURLs(const std::vector<std::string>& urls);
+    void handleCreateRequest();
+    // Moves the cut items into the paste destination; reveals what moved 0.3 s later and lists
+    // what did not in one alert.
+    void handlePasteRequest();
+    void revealMovedItems(const std::vector<Path>& urls);
+    void showMoveErrorAlert(const std::vector<std::string>& lines);
+
+    // ---- Uninstall ----
+
+    // After confirmation: login item, preferences, group container, then the administrator
+    // script; then the application quits.
+    void uninstallApp();
+    static std::vector<std::string> uninstallCommands(std::string_view home);
+    static std::string administratorScript(const std::vector<std::string>& commands);
+    static std::string shellQuoted(std::string_view text);
+
   private:
+    void showRequestRefusedAlert(const std::string& message, const std::string& detail);
     void registerLoginItem();
     void showOnboardingIfNeeded();
 

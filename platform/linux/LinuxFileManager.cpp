@@ -2,6 +2,7 @@
 
 #include "platform/Text.h"
 #include "platform/linux/Environment.h"
+#include "platform/linux/Move.h"
 
 #include <atomic>
 #include <cerrno>
@@ -206,5 +207,11 @@ Status LinuxFileManager::createFileExclusively(const Path& path, std::string_vie
     }
     return ok();
 }
+
+Status LinuxFileManager::moveItem(const Path& source, const Path& destination) {
+    return lnx::moveItem(source, destination);
+}
+
+Status LinuxFileManager::removeItem(const Path& path) { return lnx::removeItem(path); }
 
 } // namespace orv::lnx

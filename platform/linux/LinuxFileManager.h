@@ -18,6 +18,8 @@ class LinuxFileManager final : public FileManager {
     // A temporary file beside the target, renamed into place with RENAME_NOREPLACE (or linked,
     // on file systems without it), so the name is taken whole or not at all.
     Status createFileExclusively(const Path& path, std::string_view bytes) override;
+    Status moveItem(const Path& source, const Path& destination) override;
+    Status removeItem(const Path& path) override;
 };
 
 // Writes `data` to a new temporary file beside `path` and renames it over `path`, so a reader

@@ -119,6 +119,12 @@ int LinuxApplication::run() {
     return 0;
 }
 
+void LinuxApplication::deliverURLs(const std::vector<std::string>& urls) {
+    if (delegate_ != nullptr && !urls.empty()) {
+        delegate_->applicationOpenURLs(urls);
+    }
+}
+
 bool LinuxApplication::performAction(std::string_view selector, Sender sender) {
     if (selector == "terminate:") {
         terminate(sender);

@@ -48,6 +48,8 @@ class LinuxApplication final : public Application {
 
     // URLs handed to the application when it was started, delivered once it has launched.
     void openAtLaunch(std::vector<std::string> urls) { launchURLs_ = std::move(urls); }
+    // URLs that reach the running application: application:openURLs:.
+    void deliverURLs(const std::vector<std::string>& urls);
     // The user went to another application; the next activation posts the notification.
     void resignActive() { active_ = false; }
     bool isActive() const { return active_; }

@@ -90,6 +90,29 @@ bool LinuxWorkspace::openURL(std::string_view url) {
     return program && bool(processes_.launch(*program, {std::string(url)}));
 }
 
+namespace {
+
+// dbus-send and its arguments for ShowItems, when a session bus is there to send them on.
+std::optional<std::pair<Path, std::vector<std::string>>>
+showItemsCall(const std::vector<Path>& items) {
+    const auto dbusSend = findProgram("dbus-send", false);
+    if (!dbusSend || !environment("DBUS_SESSION_BUS_ADDRESS")) {
+        return std::nullopt;
+    }
+    std::string uris;
+    for (const auto& item : items) {
+        uris += (uris.empty() ? "" : ",") + fileURI(item); // commas inside are percent-encoded
+    }
+    return std::pair{*dbusSend,
+                     std::vector<std::string>{"--session", "--print-reply", "--reply-timeout=5000",
+                                              "--dest=org.freedesktop.FileManager1",
+                                              "--type=method_call", "/org/freedesktop/FileManager1",
+                                              "org.freedesktop.FileManager1.ShowItems",
+                                              "array:string:" + uris, "string:"}};
+}
+
+} // namespace
+
 std::optional<Path> LinuxWorkspace::urlForApplication(std::string_view bundleIdentifier) {
     if (bundleIdentifier.empty() || bundleIdentifier.find('/') != std::string_view::npos) {
         return std::nullopt;
@@ -114,6 +137,12 @@ std::optional<Path> LinuxWorkspace::urlForApplication(std::string_view bundleIde
         }
     }
     return std::nullopt;
+}
+
+void LinuxWorkspace::activateFileViewerSelecting(const std::vector<Path>& items) {
+    if (const auto call = showItemsCall(items); call && !items.empty()) {
+        (void)processes_.launch(call->first, call->second);
+    }
 }
 
 LinuxLogSink::LinuxLogSink() : logFile_(environment("ORVANE_LOG_FILE").value_or("")) {}
@@ -173,19 +202,12 @@ std::optional<ScriptError> showInFileManager(const Path& path) {
     if (!LinuxFileManager().fileExists(path)) {
         return ScriptError{-43, "File " + path.str() + " wasn’t found."};
     }
-    const auto dbusSend = findProgram("dbus-send", false);
-    if (!dbusSend || !environment("DBUS_SESSION_BUS_ADDRESS")) {
+    const auto call = showItemsCall({path});
+    if (!call) {
         return ScriptError{-600, "No file manager can be asked to show the file: there is no "
                                  "session bus."};
     }
-    const auto shown =
-        runWithInput(*dbusSend,
-                     {"--session", "--print-reply", "--reply-timeout=5000",
-                      "--dest=org.freedesktop.FileManager1", "--type=method_call",
-                      "/org/freedesktop/FileManager1", "org.freedesktop.FileManager1.ShowItems",
-                      "array:string:" + fileURI(path), "string:"},
-                     "");
-    if (!shown) {
+    if (!runWithInput(call->first, call->second, "")) {
         return ScriptError{-600, "No file manager answered org.freedesktop.FileManager1."};
     }
     return std::nullopt;

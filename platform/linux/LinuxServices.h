@@ -27,6 +27,9 @@ class LinuxWorkspace final : public Workspace {
     // An application is installed when a desktop entry named after its identifier
     // ("com.apple.iWork.Pages.desktop") is in an applications folder of the XDG data dirs.
     std::optional<Path> urlForApplication(std::string_view bundleIdentifier) override;
+    // The desktop's file manager shows the items (org.freedesktop.FileManager1.ShowItems),
+    // without waiting for it; nothing happens where no session bus is there.
+    void activateFileViewerSelecting(const std::vector<Path>& items) override;
 
   private:
     ProcessLauncher& processes_;

@@ -3,6 +3,8 @@
 #include "platform/linux/Environment.h"
 #include "platform/linux/LinuxFileManager.h"
 
+#include <unistd.h>
+
 namespace orv::lnx {
 
 namespace {
@@ -96,6 +98,14 @@ bool LinuxUserDefaults::synchronize() {
     // Take in what other processes wrote since.
     load();
     return true;
+}
+
+void LinuxUserDefaults::removePersistentDomain(std::string_view name) {
+    const Path file = LinuxUserDefaultsSuites::fileFor(name);
+    if (file == file_) {
+        values_.clear();
+    }
+    unlink(file.str().c_str());
 }
 
 Path LinuxUserDefaultsSuites::fileFor(std::string_view domain) {

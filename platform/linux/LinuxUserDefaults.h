@@ -16,6 +16,8 @@ class LinuxUserDefaults final : public UserDefaults {
     bool boolForKey(std::string_view key) override;
     void setBool(bool value, std::string_view key) override;
     bool synchronize() override;
+    // Deletes the named domain's file; this object forgets its values when it is that domain.
+    void removePersistentDomain(std::string_view name) override;
 
   private:
     struct Value {

@@ -57,6 +57,61 @@ Status FakeFileManager::createFileExclusively(const Path& path, std::string_view
     return ok();
 }
 
+Status FakeFileManager::moveItem(const Path& source, const Path& destination) {
+    moves.emplace_back(source, destination);
+    if (!fileExists(source)) {
+        events_.push_back("move failed " + source.lastComponent());
+        return Error{2, "“" + source.lastComponent() + "” couldn’t be moved because it no longer exists.",
+                     Error::Kind::notFound};
+    }
+    if (fileExists(destination)) {
+        events_.push_back("move refused " + source.lastComponent());
+        return Error{17, "“" + source.lastComponent() +
+                             "” couldn’t be moved because an item with the same name already exists.",
+                     Error::Kind::alreadyExists};
+    }
+    if (directories.count(destination.deletingLastComponent()) == 0) {
+        events_.push_back("move failed " + source.lastComponent());
+        return Error{2, "“" + source.lastComponent() + "” couldn’t be moved because the folder doesn’t exist.",
+                     Error::Kind::notFound};
+    }
+    const std::string prefix = source.str() + "/";
+    const auto rebase = [&](const Path& p) {
+        return Path(destination.str() + p.str().substr(source.str().size()));
+    };
+    std::map<Path, std::string> movedFiles;
+    for (auto it = files.begin(); it != files.end();) {
+        if (it->first == source || it->first.str().rfind(prefix, 0) == 0) {
+            movedFiles[rebase(it->first)] = it->second;
+            it = files.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    files.insert(movedFiles.begin(), movedFiles.end());
+    std::set<Path> movedDirectories;
+    for (auto it = directories.begin(); it != directories.end();) {
+        if (*it == source || it->str().rfind(prefix, 0) == 0) {
+            movedDirectories.insert(rebase(*it));
+            it = directories.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    directories.insert(movedDirectories.begin(), movedDirectories.end());
+    events_.push_back("move " + source.str() + " -> " + destination.str());
+    return ok();
+}
+
+Status FakeFileManager::removeItem(const Path& path) {
+    events_.push_back("remove " + path.str());
+    const std::string prefix = path.str() + "/";
+    const bool existed = fileExists(path);
+    std::erase_if(files, [&](const auto& f) { return f.first == path || f.first.str().rfind(prefix, 0) == 0; });
+    std::erase_if(directories, [&](const Path& d) { return d == path || d.str().rfind(prefix, 0) == 0; });
+    return existed ? ok() : Status(Error{2, "No such file", Error::Kind::notFound});
+}
+
 std::optional<std::string> FakeFileManager::request(std::string_view name) const {
     if (!container) {
         return std::nullopt;
@@ -93,6 +148,11 @@ std::optional<Path> FakeWorkspace::urlForApplication(std::string_view bundleIden
     return Path("/Applications").appending(std::string(bundleIdentifier) + ".app");
 }
 
+void FakeWorkspace::activateFileViewerSelecting(const std::vector<Path>& items) {
+    revealed.push_back(items);
+    events_.push_back("reveal " + std::to_string(items.size()));
+}
+
 std::optional<ScriptError> FakeScriptRunner::run(std::string_view source) {
     scripts.emplace_back(source);
     events_.push_back("script " + std::string(source.substr(0, source.find('\n'))));
@@ -121,6 +181,12 @@ void FakeUserDefaults::setBool(bool value, std::string_view key) {
     store_[std::string(key)] = value;
 }
 
+void FakeUserDefaults::removePersistentDomain(std::string_view name) {
+    if (removedDomains != nullptr) {
+        removedDomains->emplace_back(name);
+    }
+}
+
 bool FakeUserDefaults::synchronize() {
     ++synchronizations_;
     return true;
@@ -130,7 +196,9 @@ std::unique_ptr<UserDefaults> FakeUserDefaultsSuites::suite(std::string_view nam
     if (refused.count(std::string(name)) != 0) {
         return nullptr;
     }
-    return std::make_unique<FakeUserDefaults>(domains[std::string(name)], synchronizations);
+    auto defaults = std::make_unique<FakeUserDefaults>(domains[std::string(name)], synchronizations);
+    defaults->removedDomains = &removedDomains;
+    return defaults;
 }
 
 Status FakeProcessLauncher::launch(const Path& executable,

@@ -41,6 +41,10 @@ class FakeFileManager final : public FileManager {
     Status createFileExclusively(const Path& path, std::string_view bytes) override;
     // Runs just before an exclusive create, as another process racing for the name would.
     std::function<void(const Path&)> beforeCreate;
+    // Moves and removals act on `files` and `directories` (a folder takes what lies below it).
+    Status moveItem(const Path& source, const Path& destination) override;
+    Status removeItem(const Path& path) override;
+    std::vector<std::pair<Path, Path>> moves;
 
     // The content of a file in the container, or nullopt when there is none.
     std::optional<std::string> request(std::string_view name) const;
@@ -70,6 +74,8 @@ class FakeWorkspace final : public Workspace {
     std::set<std::string, std::less<>> installedApplications;
     bool openURL(std::string_view url) override;
     std::optional<Path> urlForApplication(std::string_view bundleIdentifier) override;
+    std::vector<std::vector<Path>> revealed;
+    void activateFileViewerSelecting(const std::vector<Path>& items) override;
 
   private:
     Events& events_;
@@ -82,6 +88,8 @@ class FakeUserDefaults final : public UserDefaults {
     bool boolForKey(std::string_view key) override;
     void setBool(bool value, std::string_view key) override;
     bool synchronize() override;
+    void removePersistentDomain(std::string_view name) override;
+    std::vector<std::string>* removedDomains = nullptr;
 
   private:
     std::map<std::string, bool>& store_;
@@ -93,6 +101,7 @@ class FakeUserDefaultsSuites final : public UserDefaultsSuites {
     std::map<std::string, std::map<std::string, bool>> domains;
     std::set<std::string> refused; // suite names that give no defaults object
     int synchronizations = 0;
+    std::vector<std::string> removedDomains;
     std::unique_ptr<UserDefaults> suite(std::string_view name) override;
 };
 
@@ -303,6 +312,7 @@ class TestPlatform {
     std::map<std::string, bool> standardStore;
     int standardSynchronizations = 0;
     FakeUserDefaults standardDefaults{standardStore, standardSynchronizations};
+    std::vector<std::string> standardRemovedDomains;
     lnx::LinuxRunLoop mainQueue{lnx::LinuxRunLoop::Clock::manual};
     ManualQueue userInitiatedQueue;
     NotificationCenter notifications;
@@ -318,6 +328,7 @@ class TestPlatform {
     FakeSleeper sleeper{events};
 
     Platform platform() {
+        standardDefaults.removedDomains = &standardRemovedDomains;
         return Platform{files,         pasteboard,
                         workspace,     suites,
                         processes,     log,

@@ -1,0 +1,97 @@
+// Paste: the cut items are moved into the destination under their own names, never replacing
+// anything; the moved items are then selected in Finder and the failures listed in one alert.
+
+#include "app/shell/AppDelegate.h"
+#include "shared/RequestHandoff.h"
+
+namespace orv {
+
+namespace {
+
+constexpr double kRevealDelay = 0.3;
+constexpr std::string_view kMoveErrorTitle = "Error al mover";
+
+// Whether the path names an item by an absolute path with a real last name: no "." or ".."
+// (which would resolve elsewhere) and not the root itself.
+bool namesAnItem(const std::string& path) {
+    if (path.empty() || path.front() != '/' || path == "/") {
+        return false;
+    }
+    std::size_t start = 1;
+    while (start <= path.size()) {
+        const auto slash = path.find('/', start);
+        const auto part = std::string_view(path).substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        if (part == "." || part == "..") {
+            return false;
+        }
+        if (slash == std::string::npos) {
+            break;
+        }
+        start = slash + 1;
+    }
+    return true;
+}
+
+} // namespace
+
+void AppDelegate::handlePasteRequest() {
+    const auto request = handoff::takePasteRequest(platform_.files);
+    if (!request) {
+        return;
+    }
+    // From here on the cut is consumed, whatever becomes of the moves.
+    std::vector<Path> movedURLs;
+    std::vector<std::string> failureLines;
+    const Path destination(request->destination);
+    if (!destination.isAbsolute() || request->items.empty()) {
+        if (!request->items.empty()) {
+            const std::string why =
+                "“" + request->destination + "” is not an absolute folder path.";
+            log("ERROR moving: %{public}@", why);
+            failureLines.push_back(why);
+        }
+    } else {
+        for (const auto& item : request->items) {
+            const Path source(item);
+            const std::string name = source.lastComponent();
+            if (!namesAnItem(item)) {
+                const std::string why = "“" + item + "” is not an absolute path to an item.";
+                log("ERROR moving: %{public}@", why);
+                failureLines.push_back(item + ": " + why);
+                continue;
+            }
+            const Path target = destination.appending(name);
+            const auto moved = platform_.files.moveItem(source, target);
+            if (moved) {
+                movedURLs.push_back(target);
+                log("Moved: %{public}@ -> %{public}@", item, target.str());
+            } else {
+                failureLines.push_back(name + ": " + moved.error().localizedDescription);
+                log("ERROR moving: %{public}@", moved.error().localizedDescription);
+            }
+        }
+    }
+    if (!movedURLs.empty()) {
+        platform_.mainQueue.asyncAfter(kRevealDelay,
+                                       [this, movedURLs] { revealMovedItems(movedURLs); });
+    }
+    if (!failureLines.empty()) {
+        platform_.mainQueue.async([this, failureLines] { showMoveErrorAlert(failureLines); });
+    }
+}
+
+void AppDelegate::revealMovedItems(const std::vector<Path>& urls) {
+    platform_.workspace.activateFileViewerSelecting(urls);
+}
+
+void AppDelegate::showMoveErrorAlert(const std::vector<std::string>& lines) {
+    Alert alert;
+    alert.messageText = std::string(kMoveErrorTitle);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        alert.informativeText += (i > 0 ? "\n" : "") + lines[i];
+    }
+    alert.style = AlertStyle::warning;
+    platform_.alerts.runModal(alert);
+}
+
+} // namespace orv

@@ -1,0 +1,52 @@
+// The extension's requests arrive as URLs of the host's scheme; each is routed by its host part
+// and its request is read from the shared container at that moment.
+
+#include "app/shell/AppDelegate.h"
+#include "platform/Url.h"
+#include "shared/RequestHandoff.h"
+
+namespace orv {
+
+void AppDelegate::applicationOpenURLs(const std::vector<std::string>& urls) {
+    handleIncomingURLs(urls);
+}
+
+void AppDelegate::handleIncomingURLs(const std::vector<std::string>& urls) {
+    for (const auto& text : urls) {
+        const auto url = Url::parse(text);
+        if (!url || !url->host) {
+            continue;
+        }
+        // Exact and case-sensitive; the rest of the URL carries nothing.
+        if (*url->host == handoff::kCreateHost) {
+            handleCreateRequest();
+        } else if (*url->host == handoff::kPasteHost) {
+            handlePasteRequest();
+        }
+    }
+}
+
+void AppDelegate::handleCreateRequest() {
+    const auto request = handoff::takeCreateRequest(platform_.files);
+    if (!request) {
+        return;
+    }
+    const Path folder(request->folder);
+    if (!folder.isAbsolute()) {
+        // Never resolved against the host's own working folder.
+        const std::string why = "“" + request->folder + "” is not an absolute folder path.";
+        log("ERROR creating: %{public}@", why);
+        showRequestRefusedAlert(platform_.bundle.localizedString("alert.createRefused"), why);
+        return;
+    }
+    createFile(folder, request->ext);
+}
+
+void AppDelegate::showRequestRefusedAlert(const std::string& message, const std::string& detail) {
+    Alert alert;
+    alert.messageText = message;
+    alert.informativeText = detail;
+    platform_.mainQueue.async([this, alert] { platform_.alerts.runModal(alert); });
+}
+
+} // namespace orv

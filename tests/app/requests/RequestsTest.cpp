@@ -1,0 +1,309 @@
+#include "app/shell/AppDelegate.h"
+
+#include "shared/RequestHandoff.h"
+#include "tests/support/TestPlatform.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace orv {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class RequestsTest : public ::testing::Test {
+  protected:
+    RequestsTest() {
+        system.bundle.strings = {{"file.untitled", "B"}};
+        system.files.directories = {Path("/f"), Path("/g"), Path("/dest"), Path("/src")};
+    }
+    void pending(std::string content) { system.files.setRequest(handoff::kPendingFile, std::move(content)); }
+    void cut(std::string content) { system.files.setRequest(handoff::kCutFile, std::move(content)); }
+    void pasteInto(std::string content) { system.files.setRequest(handoff::kPasteFile, std::move(content)); }
+    void file(const std::string& path) { system.files.files[Path(path)] = "content of " + path; }
+    std::vector<std::string> createdFiles() const {
+        std::vector<std::string> out;
+        for (const auto& e : system.events) {
+            if (e.rfind("create ", 0) == 0) {
+                out.push_back(e.substr(7));
+            }
+        }
+        return out;
+    }
+
+    test::TestPlatform system;
+    AppDelegate delegate{system.platform()};
+};
+
+// ---- Routing ----
+
+TEST_F(RequestsTest, ACreateURLCreatesWhatThePendingFileNames) {
+    pending("/f\nmd");
+    delegate.applicationOpenURLs({"orvaneplus://create"});
+    EXPECT_THAT(createdFiles(), ElementsAre("B.md"));
+    EXPECT_EQ(system.files.request(handoff::kPendingFile), "");
+    pending("/f");
+    delegate.handleIncomingURLs({"orvaneplus://create/anything?x=1#y"});
+    EXPECT_THAT(createdFiles(), ElementsAre("B.md", "B.txt"));
+}
+
+TEST_F(RequestsTest, HostsAreComparedExactly) {
+    pending("/f\nmd");
+    delegate.handleIncomingURLs({"orvaneplus://Create", "orvaneplus:create", "orvaneplus://",
+                                 "not a url", "orvaneplus://created", "https://create"});
+    EXPECT_THAT(createdFiles(), ElementsAre("B.md")) << "only https://create has the host create";
+}
+
+TEST_F(RequestsTest, TwoCreateURLsWithOneRequestCreateOnce) {
+    pending("/f\ntxt");
+    delegate.handleIncomingURLs({"orvaneplus://create", "orvaneplus://create"});
+    EXPECT_THAT(createdFiles(), ElementsAre("B.txt"));
+}
+
+TEST_F(RequestsTest, APasteIsFinishedBeforeTheFollowingCreateIsRead) {
+    file("/src/a.txt");
+    cut("/src/a.txt");
+    pasteInto("/dest");
+    pending("/dest\ntxt");
+    delegate.handleIncomingURLs({"orvaneplus://paste", "orvaneplus://create"});
+    const auto moved = std::find(system.events.begin(), system.events.end(), "move /src/a.txt -> /dest/a.txt");
+    const auto created = std::find(system.events.begin(), system.events.end(), "create B.txt");
+    ASSERT_NE(moved, system.events.end());
+    ASSERT_NE(created, system.events.end());
+    EXPECT_LT(moved, created);
+}
+
+TEST_F(RequestsTest, NoRequestNoCall) {
+    delegate.handleIncomingURLs({"orvaneplus://create"});
+    pending("");
+    delegate.handleIncomingURLs({"orvaneplus://create"});
+    EXPECT_THAT(createdFiles(), IsEmpty());
+    EXPECT_THAT(system.log.lines, IsEmpty());
+}
+
+TEST_F(RequestsTest, TheExtensionTextIsPassedAsRead) {
+    pending("/f\nTXT");
+    delegate.handleIncomingURLs({"orvaneplus://create"});
+    EXPECT_THAT(createdFiles(), ElementsAre("B.TXT"));
+}
+
+TEST_F(RequestsTest, AMissingFolderIsStillAskedForAndItsFailureLogged) {
+    pending("/nowhere\ntxt");
+    delegate.handleIncomingURLs({"orvaneplus://create"});
+    ASSERT_EQ(system.log.lines.size(), 1u);
+    EXPECT_THAT(system.log.lines[0].message, ::testing::StartsWith("ERROR creating: "));
+}
+
+TEST_F(RequestsTest, ARelativeFolderIsRefusedWithALogLineAndAnAlert) {
+    pending("relative/folder\ntxt");
+    delegate.handleIncomingURLs({"orvaneplus://create"});
+    EXPECT_THAT(system.log.messages(),
+                ElementsAre("ERROR creating: “relative/folder” is not an absolute folder path."));
+    EXPECT_THAT(createdFiles(), IsEmpty());
+    system.mainQueue.runUntilIdle();
+    ASSERT_EQ(system.alerts.shown.size(), 1u);
+    EXPECT_EQ(system.alerts.shown[0].messageText, "alert.createRefused");
+}
+
+// ---- Paste ----
+
+TEST_F(RequestsTest, OneTakenNameFailsAloneAndTheOthersMove) {
+    file("/src/one.txt");
+    file("/src/two.txt");
+    file("/src/three.txt");
+    file("/dest/two.txt");
+    cut("/src/one.txt\n/src/two.txt\n/src/three.txt");
+    pasteInto("/dest");
+    delegate.handleIncomingURLs({"orvaneplus://paste"});
+    EXPECT_THAT(system.log.messages(),
+                ElementsAre("Moved: /src/one.txt -> /dest/one.txt",
+                            "ERROR moving: “two.txt” couldn’t be moved because an item with the "
+                            "same name already exists.",
+                            "Moved: /src/three.txt -> /dest/three.txt"));
+    EXPECT_EQ(system.files.files[Path("/dest/two.txt")], "content of /dest/two.txt") << "not replaced";
+    EXPECT_EQ(system.files.files[Path("/src/two.txt")], "content of /src/two.txt") << "left in place";
+    EXPECT_EQ(system.files.request(handoff::kCutFile), "");
+    EXPECT_EQ(system.files.request(handoff::kPasteFile), "");
+
+    EXPECT_THAT(system.alerts.shown, IsEmpty()) << "after the handler returns";
+    system.mainQueue.runUntilIdle();
+    ASSERT_EQ(system.alerts.shown.size(), 1u);
+    EXPECT_EQ(system.alerts.shown[0].messageText, "Error al mover");
+    EXPECT_EQ(system.alerts.shown[0].informativeText,
+              "two.txt: “two.txt” couldn’t be moved because an item with the same name already exists.");
+    EXPECT_EQ(system.alerts.shown[0].style, AlertStyle::warning);
+    EXPECT_THAT(system.alerts.shown[0].buttons, IsEmpty());
+
+    EXPECT_THAT(system.workspace.revealed, IsEmpty());
+    system.mainQueue.advance(0.29);
+    EXPECT_THAT(system.workspace.revealed, IsEmpty()) << "not before 0.3 s";
+    system.mainQueue.advance(0.01);
+    EXPECT_THAT(system.workspace.revealed,
+                ElementsAre(ElementsAre(Path("/dest/one.txt"), Path("/dest/three.txt"))));
+}
+
+TEST_F(RequestsTest, EverythingMovedMeansNoAlert) {
+    file("/src/a");
+    system.files.directories.insert(Path("/src/folder"));
+    file("/src/folder/inner.txt");
+    cut("/src/a\n/src/folder");
+    pasteInto("/dest\n");
+    delegate.handlePasteRequest();
+    system.mainQueue.advance(1);
+    EXPECT_THAT(system.alerts.shown, IsEmpty());
+    EXPECT_THAT(system.workspace.revealed,
+                ElementsAre(ElementsAre(Path("/dest/a"), Path("/dest/folder"))));
+    EXPECT_EQ(system.files.files.count(Path("/dest/folder/inner.txt")), 1u) << "moved as a whole";
+}
+
+TEST_F(RequestsTest, NothingMovedMeansNoRevealAndOneLinePerItemInCutOrder) {
+    cut("/src/gone1\n/src/gone2");
+    pasteInto("/dest");
+    delegate.handlePasteRequest();
+    system.mainQueue.advance(1);
+    EXPECT_THAT(system.workspace.revealed, IsEmpty());
+    ASSERT_EQ(system.alerts.shown.size(), 1u);
+    EXPECT_EQ(system.alerts.shown[0].informativeText,
+              "gone1: “gone1” couldn’t be moved because it no longer exists.\n"
+              "gone2: “gone2” couldn’t be moved because it no longer exists.");
+    EXPECT_EQ(system.files.request(handoff::kCutFile), "") << "consumed all the same";
+}
+
+TEST_F(RequestsTest, ABlankCutListIsClearedSilently) {
+    cut("\n\n\n");
+    pasteInto("/dest");
+    delegate.handlePasteRequest();
+    system.mainQueue.advance(1);
+    EXPECT_EQ(system.files.request(handoff::kCutFile), "");
+    EXPECT_EQ(system.files.request(handoff::kPasteFile), "");
+    EXPECT_THAT(system.log.lines, IsEmpty());
+    EXPECT_THAT(system.alerts.shown, IsEmpty());
+}
+
+TEST_F(RequestsTest, TheMovedLineShowsThePathAsWritten) {
+    file("/src//odd name");
+    cut("  /src//odd name  ");
+    pasteInto("/dest");
+    delegate.handlePasteRequest();
+    EXPECT_THAT(system.log.messages(), ElementsAre("Moved: /src//odd name -> /dest/odd name"));
+}
+
+TEST_F(RequestsTest, PathsThatNameNoPlaceAreRefusedNotResolved) {
+    file("/src/a");
+    cut("relative/item\n/src/..\n/\n/src/./a\n/src/a");
+    pasteInto("/dest");
+    delegate.handlePasteRequest();
+    system.mainQueue.runUntilIdle();
+    EXPECT_THAT(system.files.moves, ElementsAre(std::pair{Path("/src/a"), Path("/dest/a")}));
+    ASSERT_EQ(system.alerts.shown.size(), 1u);
+    EXPECT_EQ(system.alerts.shown[0].informativeText,
+              "relative/item: “relative/item” is not an absolute path to an item.\n"
+              "/src/..: “/src/..” is not an absolute path to an item.\n"
+              "/: “/” is not an absolute path to an item.\n"
+              "/src/./a: “/src/./a” is not an absolute path to an item.");
+
+    for (const std::string destination : {"dest", "~/dest", " \t"}) {
+        system.alerts.shown.clear();
+        system.log.lines.clear();
+        system.files.moves.clear();
+        cut("/src/a");
+        pasteInto(destination);
+        delegate.handlePasteRequest();
+        system.mainQueue.runUntilIdle();
+        EXPECT_THAT(system.files.moves, IsEmpty()) << destination;
+        EXPECT_EQ(system.log.lines.size(), 1u) << destination;
+        EXPECT_EQ(system.alerts.shown.size(), 1u) << destination;
+    }
+}
+
+TEST_F(RequestsTest, NoPasteRequestDoesNothingAndLeavesTheFiles) {
+    cut("/src/a");
+    delegate.handleIncomingURLs({"orvaneplus://paste"});
+    EXPECT_EQ(system.files.request(handoff::kCutFile), "/src/a");
+    EXPECT_THAT(system.files.moves, IsEmpty());
+}
+
+// ---- Uninstall ----
+
+class UninstallTest : public RequestsTest {
+  protected:
+    UninstallTest() {
+        system.bundle.info = {{"CFBundleIdentifier", "tamsel.Orvane-"}};
+        system.files.home = Path("/Users/tester");
+    }
+};
+
+TEST_F(UninstallTest, CancelChangesNothing) {
+    system.alerts.responses = {kAlertFirstButtonReturn + 1};
+    system.events.clear();
+    delegate.uninstallApp();
+    EXPECT_THAT(system.events, ElementsAre("policy regular", "activate", "policy accessory"));
+    ASSERT_EQ(system.alerts.shown.size(), 1u);
+    const Alert& alert = system.alerts.shown[0];
+    EXPECT_EQ(alert.messageText, "Uninstall Orvane+?");
+    EXPECT_EQ(alert.informativeText, "This will completely remove the app, all data, permissions, "
+                                     "and login item registration.");
+    EXPECT_EQ(alert.style, AlertStyle::warning);
+    EXPECT_THAT(alert.buttons, ElementsAre("Uninstall", "Cancel"));
+    EXPECT_THAT(system.standardRemovedDomains, IsEmpty());
+}
+
+TEST_F(UninstallTest, ConfirmedRemovesEverythingThenQuits) {
+    system.alerts.responses = {kAlertFirstButtonReturn};
+    system.alerts.whileShown = [&] { system.events.push_back("alert"); };
+    system.scripts.results = {ScriptError{-128, "User canceled."}};
+    system.events.clear();
+    EXPECT_TRUE(delegate.performAction("uninstallApp", nullptr));
+    EXPECT_THAT(system.events,
+                ElementsAre("policy regular", "activate", "alert", "login item unregister",
+                            "remove /group", "script do shell script \"rm -rf /Applications/Orvane+.app; "
+                            "rm -f '/Users/tester'/Library/Preferences/tamsel.Orvane-.plist; rm -f "
+                            "'/Users/tester'/Library/Preferences/tamsel.Orvane-.OrvaneExtension.plist; "
+                            "rm -rf '/Users/tester'/Library/Caches/tamsel.Orvane-; rm -rf "
+                            "'/Users/tester'/Library/Caches/tamsel.Orvane-.OrvaneExtension; rm -rf "
+                            "'/Users/tester'/Library/Saved\\\\ Application\\\\ "
+                            "State/tamsel.Orvane-.savedState; rm -rf "
+                            "'/Users/tester'/Library/Application\\\\ Support/tamsel.Orvane-; "
+                            "tccutil reset Accessibility tamsel.Orvane-; tccutil reset "
+                            "Accessibility tamsel.Orvane-.OrvaneExtension; tccutil reset All "
+                            "tamsel.Orvane-; tccutil reset All tamsel.Orvane-.OrvaneExtension; "
+                            "killall cfprefsd\" with administrator privileges",
+                            "terminate"));
+    EXPECT_THAT(system.standardRemovedDomains, ElementsAre("tamsel.Orvane-"));
+    EXPECT_THAT(system.suites.removedDomains, ElementsAre("K4W7P2Z9QD.tamsel.Orvane"));
+}
+
+TEST_F(UninstallTest, EachStepIgnoresItsOwnFailure) {
+    system.alerts.responses = {kAlertFirstButtonReturn};
+    system.loginItems.fail = true;
+    system.files.container.reset();
+    system.suites.refused = {"K4W7P2Z9QD.tamsel.Orvane"};
+    system.bundle.info.clear();
+    delegate.uninstallApp();
+    EXPECT_THAT(system.standardRemovedDomains, ElementsAre("")) << "no bundle identifier: empty";
+    EXPECT_EQ(system.scripts.scripts.size(), 1u);
+    EXPECT_EQ(system.application.terminations, 1);
+}
+
+TEST_F(UninstallTest, CommandTextShape) {
+    const auto commands = AppDelegate::uninstallCommands("/Users/a");
+    ASSERT_EQ(commands.size(), 12u);
+    EXPECT_EQ(commands[0], "rm -rf /Applications/Orvane+.app");
+    EXPECT_THAT(commands[5], ::testing::EndsWith("/Library/Saved\\ Application\\ State/tamsel.Orvane-.savedState"));
+    EXPECT_THAT(commands[6], ::testing::EndsWith("/Library/Application\\ Support/tamsel.Orvane-"));
+    EXPECT_EQ(commands[11], "killall cfprefsd");
+    const std::string script = AppDelegate::administratorScript(commands);
+    std::size_t separators = 0;
+    for (std::size_t at = script.find("; "); at != std::string::npos; at = script.find("; ", at + 1)) {
+        ++separators;
+    }
+    EXPECT_EQ(separators, 11u);
+    EXPECT_THAT(script, ::testing::StartsWith("do shell script \"rm -rf /Applications/Orvane+.app; "));
+    EXPECT_THAT(script, ::testing::EndsWith("\" with administrator privileges"));
+    EXPECT_THAT(AppDelegate::administratorScript({"echo \"hi\""}),
+                ::testing::HasSubstr("echo \\\"hi\\\""));
+}
+
+} // namespace
+} // namespace orv
