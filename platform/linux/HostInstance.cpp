@@ -35,10 +35,25 @@ std::optional<sockaddr_un> socketAddress(const Path& path) {
     return address;
 }
 
+// Writes all of `data` to a socket; a host that hangs up is an error, never a SIGPIPE.
+bool sendAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t n = send(fd, data.data(), data.size(), MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
 // Sends the URLs to the running host and waits for its answer.
 Status handOver(int fd, const std::vector<std::string>& urls, const Path& socketPath) {
     const std::string message = UrlServer::makeMessage(urls);
-    if (!writeAll(fd, message) || shutdown(fd, SHUT_WR) != 0) {
+    if (!sendAll(fd, message) || shutdown(fd, SHUT_WR) != 0) {
         return posixError(errno, "Couldn’t hand the URLs to the running host at", socketPath);
     }
     std::string answer;
