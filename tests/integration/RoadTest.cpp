@@ -1,0 +1,228 @@
+// The whole road with the two real programs: orvane-finder plays Finder, its orvaneplus: URLs
+// start or reach orvane-host, and files are created and moved in real folders.
+
+#include "app/templates/OfficeTemplates.h"
+#include "tests/support/RunProgram.h"
+#include "tests/support/TempDir.h"
+
+#include <csignal>
+#include <filesystem>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+
+namespace orv::test {
+namespace {
+
+using ::testing::HasSubstr;
+namespace fs = std::filesystem;
+
+const Path kFinder(ORVANE_FINDER_PROGRAM);
+const Path kHost(ORVANE_HOST_PROGRAM);
+const std::string kGroup = "K4W7P2Z9QD.tamsel.Orvane";
+
+bool exists(const Path& path) { return fs::exists(fs::symlink_status(path.str())); }
+
+class RoadTest : public ::testing::Test {
+  protected:
+    RoadTest() {
+        for (const char* sub : {"home", "run", "config/orvane", "data", "host-out", "work"}) {
+            fs::create_directories((dir / sub).str());
+        }
+        // Onboarding done: the host runs as the everyday agent.
+        writeFile(dir / "config/orvane/tamsel.Orvane-.defaults", "onboardingComplete\tbool\ttrue\n");
+        env = {{"HOME", (dir / "home").str()},
+               {"XDG_RUNTIME_DIR", (dir / "run").str()},
+               {"XDG_CONFIG_HOME", (dir / "config").str()},
+               {"XDG_DATA_HOME", (dir / "data").str()},
+               {"ORVANE_GROUP_CONTAINERS", (dir / "groups").str()},
+               {"ORVANE_LOG_FILE", (dir / "log").str()},
+               {"LANG", "C.UTF-8"}};
+    }
+    ~RoadTest() override {
+        if (host) {
+            host->signal(SIGTERM);
+            host->wait();
+        }
+        // A host started by a URL is no child of ours: end it through the pid it recorded.
+        const std::string pid = readFile(dir / "run/orvane/host.lock");
+        if (!pid.empty() && std::stoi(pid) > 0 && ::kill(std::stoi(pid), SIGTERM) == 0) {
+            eventually([&] { return ::kill(std::stoi(pid), 0) != 0; }, 5);
+        }
+    }
+
+    Path work(std::string_view sub) const { return (dir / "work").appending(sub); }
+    Path request(std::string_view name) const {
+        return (dir / "groups").appending(kGroup).appending(name);
+    }
+
+    void startHost() {
+        host = std::make_unique<RunningProgram>(kHost, std::vector<std::string>{}, env, dir.path(),
+                                                dir / "host-out");
+        ASSERT_TRUE(eventually([&] { return exists(dir / "run/orvane/host.sock"); }))
+            << host->err();
+    }
+
+    void finder(const std::vector<std::string>& arguments) {
+        const auto result = runProgram(kFinder, arguments, env, work(""));
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+    }
+
+    std::string log() const { return readFile(dir / "log"); }
+    std::string hostOutput() const { return host ? host->out() : ""; }
+
+    TempDir dir;
+    std::map<std::string, std::string> env;
+    std::unique_ptr<RunningProgram> host;
+};
+
+TEST_F(RoadTest, AURLStartsTheHostWhichLaunchesAndCreatesTheFile) {
+    fs::create_directories(work("docs").str());
+    finder({"run", "createTxt:", "--target", "docs"});
+    ASSERT_TRUE(eventually([&] { return exists(work("docs/Untitled.txt")); })) << log();
+    EXPECT_TRUE(exists(dir / "config/autostart/orvane-host.desktop")) << "the whole launch ran";
+    EXPECT_THAT(log(), HasSubstr("Created: " + work("docs/Untitled.txt").str()));
+    const std::string pid = readFile(dir / "run/orvane/host.lock");
+    ASSERT_FALSE(pid.empty());
+    const pid_t started = std::stoi(pid);
+    ::kill(started, SIGTERM);
+    EXPECT_TRUE(eventually([&] { return ::kill(started, 0) != 0; })) << "it ends on SIGTERM";
+    writeFile(dir / "run/orvane/host.lock", "");
+}
+
+TEST_F(RoadTest, EveryKindIsCreatedWithItsContents) {
+    startHost();
+    fs::create_directories(work("new").str());
+    const std::vector<std::pair<std::string, std::string>> kinds = {
+        {"createTxt:", "txt"},   {"createMd:", "md"},     {"createJson:", "json"},
+        {"createCsv:", "csv"},   {"createHtml:", "html"}, {"createPy:", "py"},
+        {"createJs:", "js"},     {"createSwift:", "swift"}, {"createSh:", "sh"},
+        {"createDocx:", "docx"}, {"createXlsx:", "xlsx"}, {"createPptx:", "pptx"},
+        {"createRtf:", "rtf"}};
+    for (const auto& [selector, ext] : kinds) {
+        finder({"run", selector, "--target", "new"});
+        ASSERT_TRUE(eventually([&] { return exists(work("new/Untitled." + ext)); }))
+            << ext << "\n" << log();
+    }
+    EXPECT_EQ(readFile(work("new/Untitled.docx")), templates::emptyDocxPackage());
+    EXPECT_EQ(readFile(work("new/Untitled.xlsx")), templates::emptyXlsxPackage());
+    EXPECT_EQ(readFile(work("new/Untitled.pptx")), templates::emptyPptxPackage());
+    EXPECT_EQ(readFile(work("new/Untitled.rtf")), templates::kRtfTemplateText);
+    EXPECT_EQ(readFile(work("new/Untitled.py")), "");
+    // No iWork application on Linux: the alert that offers it is what a user sees.
+    for (const auto& [selector, name] : std::vector<std::pair<std::string, std::string>>{
+             {"createPages:", "Pages"}, {"createNumbers:", "Numbers"}, {"createKey:", "Keynote"}}) {
+        finder({"run", selector, "--target", "new"});
+        ASSERT_TRUE(eventually([&] { return hostOutput().find(name + " is not installed") != std::string::npos; }))
+            << hostOutput();
+    }
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(work("new").str())) {
+        ++files;
+    }
+    EXPECT_EQ(files, kinds.size()) << "one file each, nothing for the iWork kinds";
+    EXPECT_THAT(log(), ::testing::Not(HasSubstr("ERROR")));
+}
+
+TEST_F(RoadTest, CutAndPasteMovesFilesAndAFolderWithoutReplacingAnything) {
+    startHost();
+    fs::create_directories(work("src/folder/inner").str());
+    fs::create_directories(work("dest").str());
+    writeFile(work("src/a.txt"), "a");
+    writeFile(work("src/b.txt"), "b from src");
+    writeFile(work("src/folder/inner/deep.txt"), "deep");
+    writeFile(work("dest/b.txt"), "b already in dest");
+    finder({"run", "cutItems:", "--select", "src/a.txt", "--select", "src/b.txt", "--select",
+            "src/folder"});
+    finder({"run", "pasteItems:", "--select", "dest"});
+    ASSERT_TRUE(eventually([&] {
+        return exists(work("dest/a.txt")) && exists(work("dest/folder")) &&
+               hostOutput().find("Error al mover") != std::string::npos;
+    })) << log() << hostOutput();
+    EXPECT_EQ(readFile(work("dest/folder/inner/deep.txt")), "deep");
+    EXPECT_EQ(readFile(work("dest/b.txt")), "b already in dest") << "never replaced";
+    EXPECT_EQ(readFile(work("src/b.txt")), "b from src") << "the item that could not move stays";
+    EXPECT_FALSE(exists(work("src/a.txt")));
+    EXPECT_THAT(hostOutput(), HasSubstr("b.txt: “b.txt” couldn’t be moved"));
+    EXPECT_THAT(log(), HasSubstr("Moved: " + work("src/a.txt").str() + " -> " + work("dest/a.txt").str()));
+    EXPECT_EQ(readFile(request("cut.txt")), "");
+    EXPECT_EQ(readFile(request("paste.txt")), "");
+    const auto menu = runProgram(kFinder, {"menu", "--kind", "container"}, env, work(""));
+    EXPECT_THAT(menu.out, ::testing::Not(HasSubstr("pasteItems:"))) << "the cut is consumed";
+}
+
+TEST_F(RoadTest, AMoveFromAnotherFileSystemKeepsContentModesAndTimes) {
+    std::string pattern = "/dev/shm/orvane-road-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    const Path shm(pattern);
+    startHost();
+    fs::create_directories(shm.appending("photos").str());
+    writeFile(shm.appending("photos/one.raw"), std::string(1 << 20, '\x7f'));
+    chmod(shm.appending("photos/one.raw").str().c_str(), 0640);
+    const timespec times[2] = {{1600000000, 42}, {1600000000, 42}};
+    utimensat(AT_FDCWD, shm.appending("photos/one.raw").str().c_str(), times, 0);
+    fs::create_directories(work("archive").str());
+
+    finder({"run", "cutItems:", "--select", shm.appending("photos").str()});
+    finder({"run", "pasteItems:", "--target", work("archive").str()});
+    ASSERT_TRUE(eventually([&] { return !exists(shm.appending("photos")); })) << log() << hostOutput();
+    const Path moved = work("archive/photos/one.raw");
+    EXPECT_EQ(readFile(moved), std::string(1 << 20, '\x7f'));
+    struct stat st {};
+    ASSERT_EQ(stat(moved.str().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1600000000);
+    EXPECT_EQ(st.st_mtim.tv_nsec, 42);
+    fs::remove_all(shm.str());
+}
+
+TEST_F(RoadTest, ABurstOfCreateRequestsIsServedByOneHostWithNothingReadHalfWritten) {
+    startHost();
+    constexpr int kBurst = 50;
+    std::vector<std::unique_ptr<RunningProgram>> finders;
+    for (int i = 0; i < kBurst; ++i) {
+        const std::string folder = "f" + std::to_string(i);
+        fs::create_directories(work(folder).str());
+        fs::create_directories((dir / ("finder-out/" + folder)).str());
+        finders.push_back(std::make_unique<RunningProgram>(
+            kFinder, std::vector<std::string>{"run", "createTxt:", "--target", folder}, env, work(""),
+            dir / ("finder-out/" + folder)));
+    }
+    for (auto& f : finders) {
+        EXPECT_EQ(f->wait(), 0);
+    }
+    // Every handed-over URL has been handled once the log stops growing.
+    std::string last;
+    eventually([&] {
+        const std::string now = log();
+        const bool still = now == last && !now.empty();
+        last = now;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        return still;
+    });
+    int created = 0;
+    for (int i = 0; i < kBurst; ++i) {
+        const Path folder = work("f" + std::to_string(i));
+        std::size_t files = 0;
+        for (const auto& e : fs::directory_iterator(folder.str())) {
+            EXPECT_EQ(e.path().filename(), "Untitled.txt") << "created once, in its own folder";
+            ++files;
+        }
+        created += static_cast<int>(files);
+    }
+    EXPECT_GE(created, 1);
+    EXPECT_LE(created, kBurst);
+    EXPECT_THAT(log(), ::testing::Not(HasSubstr("ERROR"))) << "no request was read half-written";
+    EXPECT_THAT(host->err(), ::testing::Not(HasSubstr("malformed")));
+    EXPECT_EQ(readFile(request("pending.txt")), "") << "the last request was taken";
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(work("").str())) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, static_cast<std::size_t>(kBurst)) << "nothing made outside the folders";
+}
+
+} // namespace
+} // namespace orv::test
