@@ -20,7 +20,8 @@ bool namesAnItem(const std::string& path) {
     std::size_t start = 1;
     while (start <= path.size()) {
         const auto slash = path.find('/', start);
-        const auto part = std::string_view(path).substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        const auto part = std::string_view(path).substr(
+            start, slash == std::string::npos ? std::string::npos : slash - start);
         if (part == "." || part == "..") {
             return false;
         }

@@ -68,7 +68,9 @@ Status handOver(int fd, const std::vector<std::string>& urls, const Path& socket
     }
     if (answer != kAccepted) {
         return Error{EPROTO, "The running host did not take the URLs (" +
-                                 (answer.empty() ? std::string("no answer") : answer.substr(0, answer.find('\n'))) + ")."};
+                                 (answer.empty() ? std::string("no answer")
+                                                 : answer.substr(0, answer.find('\n'))) +
+                                 ")."};
     }
     return ok();
 }
@@ -143,10 +145,10 @@ Expected<HostClaim> claimHost(const std::vector<std::string>& urls, double waitS
             unlink(socketPath.str().c_str());
             const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
             const mode_t old = umask(0077);
-            const bool bound =
-                listener >= 0 &&
-                bind(listener, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0 &&
-                listen(listener, 64) == 0;
+            const bool bound = listener >= 0 &&
+                               bind(listener, reinterpret_cast<const sockaddr*>(&*address),
+                                    sizeof *address) == 0 &&
+                               listen(listener, 64) == 0;
             umask(old);
             if (!bound) {
                 const int error = errno;

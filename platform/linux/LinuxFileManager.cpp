@@ -212,6 +212,8 @@ Status LinuxFileManager::moveItem(const Path& source, const Path& destination) {
     return lnx::moveItem(source, destination);
 }
 
-Status LinuxFileManager::removeItem(const Path& path) { return lnx::removeItem(path); }
+Status LinuxFileManager::removeItem(const Path& path) {
+    return lnx::removeItem(path);
+}
 
 } // namespace orv::lnx

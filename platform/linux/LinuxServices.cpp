@@ -196,6 +196,7 @@ constexpr std::string_view kFinderSelectEnd =
     " as alias\n    select theFile\n    activate\nend tell";
 constexpr std::string_view kSystemEventsStart = "tell application \"System Events\"";
 constexpr std::string_view kApplicationIdStart = "tell application id ";
+constexpr std::string_view kShellScriptStart = "do shell script ";
 
 // Shows the item selected in the desktop's file manager, when one answers on the session bus.
 std::optional<ScriptError> showInFileManager(const Path& path) {
@@ -231,6 +232,11 @@ std::optional<ScriptError> LinuxScriptRunner::run(std::string_view source) {
         std::size_t at = kApplicationIdStart.size();
         const auto id = readAppleScriptString(source, at).value_or("The application");
         return ScriptError{-600, id + " cannot be scripted on Linux."};
+    }
+    if (source.substr(0, kShellScriptStart.size()) == kShellScriptStart) {
+        // The uninstall's commands name macOS places (/Applications, ~/Library, tccutil).
+        return ScriptError{-60005, "Administrator scripts are not run on Linux: remove the "
+                                   "package with the package manager that installed it."};
     }
     return ScriptError{-2741, "This system runs no AppleScript."};
 }

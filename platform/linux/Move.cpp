@@ -22,7 +22,9 @@ namespace orv::lnx {
 
 namespace {
 
-std::string quotedName(const Path& path) { return "“" + path.lastComponent() + "”"; }
+std::string quotedName(const Path& path) {
+    return "“" + path.lastComponent() + "”";
+}
 
 Error moveError(int code, const Path& source, const Path& destination, std::string_view why = "") {
     std::string text = quotedName(source) + " couldn’t be moved to “" +
@@ -87,7 +89,8 @@ bool copyExtendedAttributes(int from, int to) {
 bool copyData(int from, int to, off_t size) {
     off_t left = size;
     while (left > 0) {
-        const ssize_t n = sendfile(to, from, nullptr, static_cast<std::size_t>(std::min<off_t>(left, 1 << 30)));
+        const ssize_t n =
+            sendfile(to, from, nullptr, static_cast<std::size_t>(std::min<off_t>(left, 1 << 30)));
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -140,7 +143,8 @@ bool copyTree(const std::string& from, const std::string& to) {
         return false;
     }
     if (S_ISLNK(st.st_mode)) {
-        std::vector<char> target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+        std::vector<char> target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) +
+                                 1);
         const ssize_t n = readlink(from.c_str(), target.data(), target.size() - 1);
         if (n < 0) {
             return false;
@@ -211,13 +215,16 @@ bool copyTree(const std::string& from, const std::string& to) {
 
 // Whether `inner` is `outer` or lies inside it, by their real paths.
 bool isWithin(const Path& inner, const Path& outer) {
-    std::unique_ptr<char, void (*)(void*)> realOuter(realpath(outer.str().c_str(), nullptr), std::free);
-    std::unique_ptr<char, void (*)(void*)> realInner(realpath(inner.str().c_str(), nullptr), std::free);
+    std::unique_ptr<char, void (*)(void*)> realOuter(realpath(outer.str().c_str(), nullptr),
+                                                     std::free);
+    std::unique_ptr<char, void (*)(void*)> realInner(realpath(inner.str().c_str(), nullptr),
+                                                     std::free);
     if (!realOuter || !realInner) {
         return false;
     }
     const std::string o = realOuter.get(), i = realInner.get();
-    return i == o || (i.size() > o.size() && i.compare(0, o.size(), o) == 0 && (o == "/" || i[o.size()] == '/'));
+    return i == o || (i.size() > o.size() && i.compare(0, o.size(), o) == 0 &&
+                      (o == "/" || i[o.size()] == '/'));
 }
 
 std::string temporaryBeside(const Path& destination) {
@@ -270,9 +277,9 @@ Status moveItem(const Path& source, const Path& destination) {
         return moveError(errno, source, destination);
     }
     struct stat folder {};
-    if (stat(destination.deletingLastComponent().str().c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) {
-        return moveError(ENOENT, source, destination,
-                         " because that folder doesn’t exist.");
+    if (stat(destination.deletingLastComponent().str().c_str(), &folder) != 0 ||
+        !S_ISDIR(folder.st_mode)) {
+        return moveError(ENOENT, source, destination, " because that folder doesn’t exist.");
     }
     if (S_ISDIR(st.st_mode) && isWithin(destination.deletingLastComponent(), source)) {
         return moveError(EINVAL, source, destination, " because it can’t go inside itself.");
@@ -296,7 +303,8 @@ Status moveItem(const Path& source, const Path& destination) {
         (void)removeItem(Path(temp));
         return moveError(error, source, destination);
     }
-    if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, destination.str().c_str(), RENAME_NOREPLACE) != 0) {
+    if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, destination.str().c_str(), RENAME_NOREPLACE) !=
+        0) {
         const int error = errno;
         (void)removeItem(Path(temp));
         return moveError(error, source, destination);

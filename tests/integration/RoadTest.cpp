@@ -6,10 +6,10 @@
 #include "tests/support/TempDir.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <thread>
 
@@ -23,7 +23,9 @@ const Path kFinder(ORVANE_FINDER_PROGRAM);
 const Path kHost(ORVANE_HOST_PROGRAM);
 const std::string kGroup = "K4W7P2Z9QD.tamsel.Orvane";
 
-bool exists(const Path& path) { return fs::exists(fs::symlink_status(path.str())); }
+bool exists(const Path& path) {
+    return fs::exists(fs::symlink_status(path.str()));
+}
 
 class RoadTest : public ::testing::Test {
   protected:
@@ -32,7 +34,8 @@ class RoadTest : public ::testing::Test {
             fs::create_directories((dir / sub).str());
         }
         // Onboarding done: the host runs as the everyday agent.
-        writeFile(dir / "config/orvane/tamsel.Orvane-.defaults", "onboardingComplete\tbool\ttrue\n");
+        writeFile(dir / "config/orvane/tamsel.Orvane-.defaults",
+                  "onboardingComplete\tbool\ttrue\n");
         env = {{"HOME", (dir / "home").str()},
                {"XDG_RUNTIME_DIR", (dir / "run").str()},
                {"XDG_CONFIG_HOME", (dir / "config").str()},
@@ -96,15 +99,15 @@ TEST_F(RoadTest, EveryKindIsCreatedWithItsContents) {
     startHost();
     fs::create_directories(work("new").str());
     const std::vector<std::pair<std::string, std::string>> kinds = {
-        {"createTxt:", "txt"},   {"createMd:", "md"},     {"createJson:", "json"},
-        {"createCsv:", "csv"},   {"createHtml:", "html"}, {"createPy:", "py"},
+        {"createTxt:", "txt"},   {"createMd:", "md"},       {"createJson:", "json"},
+        {"createCsv:", "csv"},   {"createHtml:", "html"},   {"createPy:", "py"},
         {"createJs:", "js"},     {"createSwift:", "swift"}, {"createSh:", "sh"},
-        {"createDocx:", "docx"}, {"createXlsx:", "xlsx"}, {"createPptx:", "pptx"},
+        {"createDocx:", "docx"}, {"createXlsx:", "xlsx"},   {"createPptx:", "pptx"},
         {"createRtf:", "rtf"}};
     for (const auto& [selector, ext] : kinds) {
         finder({"run", selector, "--target", "new"});
-        ASSERT_TRUE(eventually([&] { return exists(work("new/Untitled." + ext)); }))
-            << ext << "\n" << log();
+        ASSERT_TRUE(eventually([&] { return exists(work("new/Untitled." + ext)); })) << ext << "\n"
+                                                                                     << log();
     }
     EXPECT_EQ(readFile(work("new/Untitled.docx")), templates::emptyDocxPackage());
     EXPECT_EQ(readFile(work("new/Untitled.xlsx")), templates::emptyXlsxPackage());
@@ -115,8 +118,9 @@ TEST_F(RoadTest, EveryKindIsCreatedWithItsContents) {
     for (const auto& [selector, name] : std::vector<std::pair<std::string, std::string>>{
              {"createPages:", "Pages"}, {"createNumbers:", "Numbers"}, {"createKey:", "Keynote"}}) {
         finder({"run", selector, "--target", "new"});
-        ASSERT_TRUE(eventually([&] { return hostOutput().find(name + " is not installed") != std::string::npos; }))
-            << hostOutput();
+        ASSERT_TRUE(eventually([&] {
+            return hostOutput().find(name + " is not installed") != std::string::npos;
+        })) << hostOutput();
     }
     std::size_t files = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(work("new").str())) {
@@ -140,13 +144,15 @@ TEST_F(RoadTest, CutAndPasteMovesFilesAndAFolderWithoutReplacingAnything) {
     ASSERT_TRUE(eventually([&] {
         return exists(work("dest/a.txt")) && exists(work("dest/folder")) &&
                hostOutput().find("Error al mover") != std::string::npos;
-    })) << log() << hostOutput();
+    })) << log()
+        << hostOutput();
     EXPECT_EQ(readFile(work("dest/folder/inner/deep.txt")), "deep");
     EXPECT_EQ(readFile(work("dest/b.txt")), "b already in dest") << "never replaced";
     EXPECT_EQ(readFile(work("src/b.txt")), "b from src") << "the item that could not move stays";
     EXPECT_FALSE(exists(work("src/a.txt")));
     EXPECT_THAT(hostOutput(), HasSubstr("b.txt: “b.txt” couldn’t be moved"));
-    EXPECT_THAT(log(), HasSubstr("Moved: " + work("src/a.txt").str() + " -> " + work("dest/a.txt").str()));
+    EXPECT_THAT(log(),
+                HasSubstr("Moved: " + work("src/a.txt").str() + " -> " + work("dest/a.txt").str()));
     EXPECT_EQ(readFile(request("cut.txt")), "");
     EXPECT_EQ(readFile(request("paste.txt")), "");
     const auto menu = runProgram(kFinder, {"menu", "--kind", "container"}, env, work(""));
@@ -167,7 +173,8 @@ TEST_F(RoadTest, AMoveFromAnotherFileSystemKeepsContentModesAndTimes) {
 
     finder({"run", "cutItems:", "--select", shm.appending("photos").str()});
     finder({"run", "pasteItems:", "--target", work("archive").str()});
-    ASSERT_TRUE(eventually([&] { return !exists(shm.appending("photos")); })) << log() << hostOutput();
+    ASSERT_TRUE(eventually([&] { return !exists(shm.appending("photos")); }))
+        << log() << hostOutput();
     const Path moved = work("archive/photos/one.raw");
     EXPECT_EQ(readFile(moved), std::string(1 << 20, '\x7f'));
     struct stat st {};
@@ -187,8 +194,8 @@ TEST_F(RoadTest, ABurstOfCreateRequestsIsServedByOneHostWithNothingReadHalfWritt
         fs::create_directories(work(folder).str());
         fs::create_directories((dir / ("finder-out/" + folder)).str());
         finders.push_back(std::make_unique<RunningProgram>(
-            kFinder, std::vector<std::string>{"run", "createTxt:", "--target", folder}, env, work(""),
-            dir / ("finder-out/" + folder)));
+            kFinder, std::vector<std::string>{"run", "createTxt:", "--target", folder}, env,
+            work(""), dir / ("finder-out/" + folder)));
     }
     for (auto& f : finders) {
         EXPECT_EQ(f->wait(), 0);

@@ -61,18 +61,22 @@ Status FakeFileManager::moveItem(const Path& source, const Path& destination) {
     moves.emplace_back(source, destination);
     if (!fileExists(source)) {
         events_.push_back("move failed " + source.lastComponent());
-        return Error{2, "“" + source.lastComponent() + "” couldn’t be moved because it no longer exists.",
-                     Error::Kind::notFound};
+        return Error{
+            2, "“" + source.lastComponent() + "” couldn’t be moved because it no longer exists.",
+            Error::Kind::notFound};
     }
     if (fileExists(destination)) {
         events_.push_back("move refused " + source.lastComponent());
-        return Error{17, "“" + source.lastComponent() +
-                             "” couldn’t be moved because an item with the same name already exists.",
+        return Error{17,
+                     "“" + source.lastComponent() +
+                         "” couldn’t be moved because an item with the same name already exists.",
                      Error::Kind::alreadyExists};
     }
     if (directories.count(destination.deletingLastComponent()) == 0) {
         events_.push_back("move failed " + source.lastComponent());
-        return Error{2, "“" + source.lastComponent() + "” couldn’t be moved because the folder doesn’t exist.",
+        return Error{2,
+                     "“" + source.lastComponent() +
+                         "” couldn’t be moved because the folder doesn’t exist.",
                      Error::Kind::notFound};
     }
     const std::string prefix = source.str() + "/";
@@ -107,8 +111,11 @@ Status FakeFileManager::removeItem(const Path& path) {
     events_.push_back("remove " + path.str());
     const std::string prefix = path.str() + "/";
     const bool existed = fileExists(path);
-    std::erase_if(files, [&](const auto& f) { return f.first == path || f.first.str().rfind(prefix, 0) == 0; });
-    std::erase_if(directories, [&](const Path& d) { return d == path || d.str().rfind(prefix, 0) == 0; });
+    std::erase_if(files, [&](const auto& f) {
+        return f.first == path || f.first.str().rfind(prefix, 0) == 0;
+    });
+    std::erase_if(directories,
+                  [&](const Path& d) { return d == path || d.str().rfind(prefix, 0) == 0; });
     return existed ? ok() : Status(Error{2, "No such file", Error::Kind::notFound});
 }
 
@@ -196,7 +203,8 @@ std::unique_ptr<UserDefaults> FakeUserDefaultsSuites::suite(std::string_view nam
     if (refused.count(std::string(name)) != 0) {
         return nullptr;
     }
-    auto defaults = std::make_unique<FakeUserDefaults>(domains[std::string(name)], synchronizations);
+    auto defaults =
+        std::make_unique<FakeUserDefaults>(domains[std::string(name)], synchronizations);
     defaults->removedDomains = &removedDomains;
     return defaults;
 }

@@ -18,9 +18,15 @@ class RequestsTest : public ::testing::Test {
         system.bundle.strings = {{"file.untitled", "B"}};
         system.files.directories = {Path("/f"), Path("/g"), Path("/dest"), Path("/src")};
     }
-    void pending(std::string content) { system.files.setRequest(handoff::kPendingFile, std::move(content)); }
-    void cut(std::string content) { system.files.setRequest(handoff::kCutFile, std::move(content)); }
-    void pasteInto(std::string content) { system.files.setRequest(handoff::kPasteFile, std::move(content)); }
+    void pending(std::string content) {
+        system.files.setRequest(handoff::kPendingFile, std::move(content));
+    }
+    void cut(std::string content) {
+        system.files.setRequest(handoff::kCutFile, std::move(content));
+    }
+    void pasteInto(std::string content) {
+        system.files.setRequest(handoff::kPasteFile, std::move(content));
+    }
     void file(const std::string& path) { system.files.files[Path(path)] = "content of " + path; }
     std::vector<std::string> createdFiles() const {
         std::vector<std::string> out;
@@ -67,7 +73,8 @@ TEST_F(RequestsTest, APasteIsFinishedBeforeTheFollowingCreateIsRead) {
     pasteInto("/dest");
     pending("/dest\ntxt");
     delegate.handleIncomingURLs({"orvaneplus://paste", "orvaneplus://create"});
-    const auto moved = std::find(system.events.begin(), system.events.end(), "move /src/a.txt -> /dest/a.txt");
+    const auto moved =
+        std::find(system.events.begin(), system.events.end(), "move /src/a.txt -> /dest/a.txt");
     const auto created = std::find(system.events.begin(), system.events.end(), "create B.txt");
     ASSERT_NE(moved, system.events.end());
     ASSERT_NE(created, system.events.end());
@@ -121,8 +128,10 @@ TEST_F(RequestsTest, OneTakenNameFailsAloneAndTheOthersMove) {
                             "ERROR moving: “two.txt” couldn’t be moved because an item with the "
                             "same name already exists.",
                             "Moved: /src/three.txt -> /dest/three.txt"));
-    EXPECT_EQ(system.files.files[Path("/dest/two.txt")], "content of /dest/two.txt") << "not replaced";
-    EXPECT_EQ(system.files.files[Path("/src/two.txt")], "content of /src/two.txt") << "left in place";
+    EXPECT_EQ(system.files.files[Path("/dest/two.txt")], "content of /dest/two.txt")
+        << "not replaced";
+    EXPECT_EQ(system.files.files[Path("/src/two.txt")], "content of /src/two.txt")
+        << "left in place";
     EXPECT_EQ(system.files.request(handoff::kCutFile), "");
     EXPECT_EQ(system.files.request(handoff::kPasteFile), "");
 
@@ -130,8 +139,9 @@ TEST_F(RequestsTest, OneTakenNameFailsAloneAndTheOthersMove) {
     system.mainQueue.runUntilIdle();
     ASSERT_EQ(system.alerts.shown.size(), 1u);
     EXPECT_EQ(system.alerts.shown[0].messageText, "Error al mover");
-    EXPECT_EQ(system.alerts.shown[0].informativeText,
-              "two.txt: “two.txt” couldn’t be moved because an item with the same name already exists.");
+    EXPECT_EQ(
+        system.alerts.shown[0].informativeText,
+        "two.txt: “two.txt” couldn’t be moved because an item with the same name already exists.");
     EXPECT_EQ(system.alerts.shown[0].style, AlertStyle::warning);
     EXPECT_THAT(system.alerts.shown[0].buttons, IsEmpty());
 
@@ -255,21 +265,22 @@ TEST_F(UninstallTest, ConfirmedRemovesEverythingThenQuits) {
     system.scripts.results = {ScriptError{-128, "User canceled."}};
     system.events.clear();
     EXPECT_TRUE(delegate.performAction("uninstallApp", nullptr));
-    EXPECT_THAT(system.events,
-                ElementsAre("policy regular", "activate", "alert", "login item unregister",
-                            "remove /group", "script do shell script \"rm -rf /Applications/Orvane+.app; "
-                            "rm -f '/Users/tester'/Library/Preferences/tamsel.Orvane-.plist; rm -f "
-                            "'/Users/tester'/Library/Preferences/tamsel.Orvane-.OrvaneExtension.plist; "
-                            "rm -rf '/Users/tester'/Library/Caches/tamsel.Orvane-; rm -rf "
-                            "'/Users/tester'/Library/Caches/tamsel.Orvane-.OrvaneExtension; rm -rf "
-                            "'/Users/tester'/Library/Saved\\\\ Application\\\\ "
-                            "State/tamsel.Orvane-.savedState; rm -rf "
-                            "'/Users/tester'/Library/Application\\\\ Support/tamsel.Orvane-; "
-                            "tccutil reset Accessibility tamsel.Orvane-; tccutil reset "
-                            "Accessibility tamsel.Orvane-.OrvaneExtension; tccutil reset All "
-                            "tamsel.Orvane-; tccutil reset All tamsel.Orvane-.OrvaneExtension; "
-                            "killall cfprefsd\" with administrator privileges",
-                            "terminate"));
+    EXPECT_THAT(
+        system.events,
+        ElementsAre("policy regular", "activate", "alert", "login item unregister", "remove /group",
+                    "script do shell script \"rm -rf /Applications/Orvane+.app; "
+                    "rm -f '/Users/tester'/Library/Preferences/tamsel.Orvane-.plist; rm -f "
+                    "'/Users/tester'/Library/Preferences/tamsel.Orvane-.OrvaneExtension.plist; "
+                    "rm -rf '/Users/tester'/Library/Caches/tamsel.Orvane-; rm -rf "
+                    "'/Users/tester'/Library/Caches/tamsel.Orvane-.OrvaneExtension; rm -rf "
+                    "'/Users/tester'/Library/Saved\\\\ Application\\\\ "
+                    "State/tamsel.Orvane-.savedState; rm -rf "
+                    "'/Users/tester'/Library/Application\\\\ Support/tamsel.Orvane-; "
+                    "tccutil reset Accessibility tamsel.Orvane-; tccutil reset "
+                    "Accessibility tamsel.Orvane-.OrvaneExtension; tccutil reset All "
+                    "tamsel.Orvane-; tccutil reset All tamsel.Orvane-.OrvaneExtension; "
+                    "killall cfprefsd\" with administrator privileges",
+                    "terminate"));
     EXPECT_THAT(system.standardRemovedDomains, ElementsAre("tamsel.Orvane-"));
     EXPECT_THAT(system.suites.removedDomains, ElementsAre("K4W7P2Z9QD.tamsel.Orvane"));
 }
@@ -290,16 +301,19 @@ TEST_F(UninstallTest, CommandTextShape) {
     const auto commands = AppDelegate::uninstallCommands("/Users/a");
     ASSERT_EQ(commands.size(), 12u);
     EXPECT_EQ(commands[0], "rm -rf /Applications/Orvane+.app");
-    EXPECT_THAT(commands[5], ::testing::EndsWith("/Library/Saved\\ Application\\ State/tamsel.Orvane-.savedState"));
+    EXPECT_THAT(commands[5], ::testing::EndsWith(
+                                 "/Library/Saved\\ Application\\ State/tamsel.Orvane-.savedState"));
     EXPECT_THAT(commands[6], ::testing::EndsWith("/Library/Application\\ Support/tamsel.Orvane-"));
     EXPECT_EQ(commands[11], "killall cfprefsd");
     const std::string script = AppDelegate::administratorScript(commands);
     std::size_t separators = 0;
-    for (std::size_t at = script.find("; "); at != std::string::npos; at = script.find("; ", at + 1)) {
+    for (std::size_t at = script.find("; "); at != std::string::npos;
+         at = script.find("; ", at + 1)) {
         ++separators;
     }
     EXPECT_EQ(separators, 11u);
-    EXPECT_THAT(script, ::testing::StartsWith("do shell script \"rm -rf /Applications/Orvane+.app; "));
+    EXPECT_THAT(script,
+                ::testing::StartsWith("do shell script \"rm -rf /Applications/Orvane+.app; "));
     EXPECT_THAT(script, ::testing::EndsWith("\" with administrator privileges"));
     EXPECT_THAT(AppDelegate::administratorScript({"echo \"hi\""}),
                 ::testing::HasSubstr("echo \\\"hi\\\""));

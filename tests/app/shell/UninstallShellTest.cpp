@@ -75,7 +75,8 @@ TEST(UninstallShellTest, EveryCommandGetsExactlyItsWordsUnderHostileHomes) {
         const Path recorder = bin.appending(name);
         test::writeFile(recorder, "#!/bin/sh\n{ printf '%s' '" + std::string(name) +
                                       "'; for w in \"$@\"; do printf '\\0%s' \"$w\"; done; "
-                                      "printf '\\036'; } >> '" + log + "'\n");
+                                      "printf '\\036'; } >> '" +
+                                      log + "'\n");
         chmod(recorder.str().c_str(), 0755);
     }
     const std::vector<std::string> homes = {
@@ -94,9 +95,9 @@ TEST(UninstallShellTest, EveryCommandGetsExactlyItsWordsUnderHostileHomes) {
         std::filesystem::remove(log);
         const std::string script =
             AppDelegate::administratorScript(AppDelegate::uninstallCommands(home));
-        const auto run = test::runProgram(Path("/bin/sh"), {"-c", shellText(script)},
-                                          {{"PATH", bin.str()}, {"HOME", dir.path().str()}},
-                                          dir.path());
+        const auto run =
+            test::runProgram(Path("/bin/sh"), {"-c", shellText(script)},
+                             {{"PATH", bin.str()}, {"HOME", dir.path().str()}}, dir.path());
         EXPECT_EQ(run.exitCode, 0) << home << "\n" << run.err;
         EXPECT_EQ(parseRecords(test::readFile(Path(log))), expectedWords(home)) << home;
         EXPECT_FALSE(std::filesystem::exists((dir / "PWNED").str())) << home << " ran a command";

@@ -16,14 +16,16 @@ namespace {
 using ::testing::ElementsAre;
 
 TEST(UrlMessageTest, OnlyWellFormedMessagesAreTaken) {
-    EXPECT_EQ(UrlServer::parseMessage(UrlServer::makeMessage({"orvaneplus://create", "ORVANEPLUS://paste"})),
+    EXPECT_EQ(UrlServer::parseMessage(
+                  UrlServer::makeMessage({"orvaneplus://create", "ORVANEPLUS://paste"})),
               (std::vector<std::string>{"orvaneplus://create", "ORVANEPLUS://paste"}));
     EXPECT_EQ(UrlServer::parseMessage("ORVANE-OPEN 1\n"), std::vector<std::string>{});
-    for (const std::string& bad : std::vector<std::string>{"", "ORVANE-OPEN 2\norvaneplus://create\n", "orvaneplus://create\n",
-          "ORVANE-OPEN 1\nhttps://evil\n", "ORVANE-OPEN 1\norvaneplus://create",
-          "ORVANE-OPEN 1\n\n", "ORVANE-OPEN 1\norvaneplus://a b\n",
-          "ORVANE-OPEN 1\norvaneplus://\xff\n",
-          "ORVANE-OPEN 1\n" + std::string(UrlServer::kMaxMessage, 'x') + "\n"}) {
+    for (const std::string& bad : std::vector<std::string>{
+             "", "ORVANE-OPEN 2\norvaneplus://create\n", "orvaneplus://create\n",
+             "ORVANE-OPEN 1\nhttps://evil\n", "ORVANE-OPEN 1\norvaneplus://create",
+             "ORVANE-OPEN 1\n\n", "ORVANE-OPEN 1\norvaneplus://a b\n",
+             "ORVANE-OPEN 1\norvaneplus://\xff\n",
+             "ORVANE-OPEN 1\n" + std::string(UrlServer::kMaxMessage, 'x') + "\n"}) {
         EXPECT_EQ(UrlServer::parseMessage(bad), std::nullopt) << bad.substr(0, 40);
     }
 }
@@ -81,13 +83,14 @@ TEST_F(HostInstanceTest, TheFirstClaimServesAndLaterOnesHandTheirURLsOver) {
             EXPECT_TRUE(second && !second->primary);
         }
         EXPECT_EQ(sendRaw("GET / HTTP/1.0\r\n\r\n"), "REFUSED\n");
-        EXPECT_EQ(sendRaw(UrlServer::makeMessage({"orvaneplus://create", "orvaneplus://create"})), "OK\n");
+        EXPECT_EQ(sendRaw(UrlServer::makeMessage({"orvaneplus://create", "orvaneplus://create"})),
+                  "OK\n");
     });
     loop.run();
     others.join();
-    EXPECT_THAT(delivered, ElementsAre(ElementsAre("orvaneplus://create"),
-                                       ElementsAre("orvaneplus://paste"),
-                                       ElementsAre("orvaneplus://create", "orvaneplus://create")));
+    EXPECT_THAT(delivered,
+                ElementsAre(ElementsAre("orvaneplus://create"), ElementsAre("orvaneplus://paste"),
+                            ElementsAre("orvaneplus://create", "orvaneplus://create")));
     EXPECT_THAT(sink.messages(), ElementsAre("Ignored a malformed URL message (18 bytes)"));
 }
 

@@ -134,6 +134,9 @@ TEST_F(LinuxCreationTest, ScriptRunnerSaysWhyWhatLinuxCannotDo) {
               -1743);
     EXPECT_THAT(runner.run("tell application id \"com.apple.iWork.Pages\"\nend tell")->message,
                 ::testing::HasSubstr("com.apple.iWork.Pages"));
+    EXPECT_EQ(runner.run("do shell script \"rm -rf x\" with administrator privileges")->number,
+              -60005)
+        << "nothing is run with administrator rights";
     EXPECT_EQ(runner.run("display dialog \"hi\"")->number, -2741);
 }
 

@@ -96,7 +96,8 @@ TEST_F(LinuxMoveTest, AcrossFileSystemsContentModesTimesLinksAndAttributesAreKep
     chmod((shm / "tree/sub/script.sh").str().c_str(), 0751);
     chmod((shm / "tree/sub").str().c_str(), 0710);
     fs::create_symlink("sub/script.sh", (shm / "tree/link").str());
-    const bool xattrs = setxattr((shm / "tree/data.bin").str().c_str(), "user.orvane", "kept", 4, 0) == 0;
+    const bool xattrs =
+        setxattr((shm / "tree/data.bin").str().c_str(), "user.orvane", "kept", 4, 0) == 0;
     setTimes(shm / "tree/sub/script.sh", 1500000000, 123456789);
     setTimes(shm / "tree/sub", 1400000000, 5);
     setTimes(shm / "tree", 1300000000, 7);
@@ -115,7 +116,8 @@ TEST_F(LinuxMoveTest, AcrossFileSystemsContentModesTimesLinksAndAttributesAreKep
     EXPECT_EQ(fs::read_symlink((dir / "tree/link").str()), "sub/script.sh");
     if (xattrs) {
         char value[16] = {};
-        EXPECT_EQ(getxattr((dir / "tree/data.bin").str().c_str(), "user.orvane", value, sizeof value), 4);
+        EXPECT_EQ(
+            getxattr((dir / "tree/data.bin").str().c_str(), "user.orvane", value, sizeof value), 4);
         EXPECT_STREQ(value, "kept");
     }
     for (const auto& entry : fs::directory_iterator(dir.path().str())) {
