@@ -104,10 +104,11 @@ TEST_F(RoadTest, EveryKindIsCreatedWithItsContents) {
         {"createJs:", "js"},     {"createSwift:", "swift"}, {"createSh:", "sh"},
         {"createDocx:", "docx"}, {"createXlsx:", "xlsx"},   {"createPptx:", "pptx"},
         {"createRtf:", "rtf"}};
-    for (const auto& [selector, ext] : kinds) {
-        finder({"run", selector, "--target", "new"});
-        ASSERT_TRUE(eventually([&] { return exists(work("new/Untitled." + ext)); })) << ext << "\n"
-                                                                                     << log();
+    for (const auto& kind : kinds) {
+        const std::string ext = kind.second;
+        finder({"run", kind.first, "--target", "new"});
+        ASSERT_TRUE(eventually([&] { return exists(work("new/Untitled." + ext)); }))
+            << ext << "\n" << log();
     }
     EXPECT_EQ(readFile(work("new/Untitled.docx")), templates::emptyDocxPackage());
     EXPECT_EQ(readFile(work("new/Untitled.xlsx")), templates::emptyXlsxPackage());
@@ -115,9 +116,10 @@ TEST_F(RoadTest, EveryKindIsCreatedWithItsContents) {
     EXPECT_EQ(readFile(work("new/Untitled.rtf")), templates::kRtfTemplateText);
     EXPECT_EQ(readFile(work("new/Untitled.py")), "");
     // No iWork application on Linux: the alert that offers it is what a user sees.
-    for (const auto& [selector, name] : std::vector<std::pair<std::string, std::string>>{
+    for (const auto& app : std::vector<std::pair<std::string, std::string>>{
              {"createPages:", "Pages"}, {"createNumbers:", "Numbers"}, {"createKey:", "Keynote"}}) {
-        finder({"run", selector, "--target", "new"});
+        const std::string& name = app.second;
+        finder({"run", app.first, "--target", "new"});
         ASSERT_TRUE(eventually([&] {
             return hostOutput().find(name + " is not installed") != std::string::npos;
         })) << hostOutput();
