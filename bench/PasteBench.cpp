@@ -104,9 +104,14 @@ bool run(std::vector<std::string> arguments) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-std::vector<fs::path> makeSmallFiles(const fs::path& folder) {
+// An empty folder, whatever was there before.
+void freshFolder(const fs::path& folder) {
     fs::remove_all(folder);
     fs::create_directories(folder);
+}
+
+std::vector<fs::path> makeSmallFiles(const fs::path& folder) {
+    freshFolder(folder);
     std::vector<fs::path> files;
     for (int i = 0; i < 1000; ++i) {
         files.push_back(folder / ("note-" + std::to_string(i) + ".txt"));
@@ -136,8 +141,7 @@ void BM_Paste1000Files(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         const auto files = makeSmallFiles(f.root / "src");
-        fs::remove_all(f.root / "dest");
-        fs::create_directories(f.root / "dest");
+        freshFolder(f.root / "dest");
         f.request(files, f.root / "dest");
         state.ResumeTiming();
         f.delegate->handlePasteRequest();
@@ -155,8 +159,7 @@ void BM_Mv1000Files(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         const auto files = makeSmallFiles(f.root / "src");
-        fs::remove_all(f.root / "dest");
-        fs::create_directories(f.root / "dest");
+        freshFolder(f.root / "dest");
         std::vector<std::string> arguments{"mv", "-t", (f.root / "dest").string()};
         for (const auto& file : files) {
             arguments.push_back(file.string());
@@ -174,8 +177,7 @@ void BM_Paste256MiBTreeAcrossFileSystems(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         makeTree(f.shm / "tree");
-        fs::remove_all(f.root / "disk");
-        fs::create_directories(f.root / "disk");
+        freshFolder(f.root / "disk");
         f.request({f.shm / "tree"}, f.root / "disk");
         state.ResumeTiming();
         f.delegate->handlePasteRequest();
@@ -196,8 +198,7 @@ void BM_Mv256MiBTreeAcrossFileSystems(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         makeTree(f.shm / "tree");
-        fs::remove_all(f.root / "disk");
-        fs::create_directories(f.root / "disk");
+        freshFolder(f.root / "disk");
         state.ResumeTiming();
         if (!run({"mv", (f.shm / "tree").string(), (f.root / "disk").string() + "/"})) {
             state.SkipWithError("mv failed");

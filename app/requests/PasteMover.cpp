@@ -41,16 +41,17 @@ void AppDelegate::handlePasteRequest() {
         return;
     }
     // From here on the cut is consumed, whatever becomes of the moves.
+    if (request->items.empty()) {
+        return; // a cut list of blank lines: nothing to move or report
+    }
     std::vector<Path> movedURLs;
     std::vector<std::string> failureLines;
     const Path destination(request->destination);
-    if (!destination.isAbsolute() || request->items.empty()) {
-        if (!request->items.empty()) {
-            const std::string why =
-                "“" + request->destination + "” is not an absolute folder path.";
-            log("ERROR moving: %{public}@", why);
-            failureLines.push_back(why);
-        }
+    if (!destination.isAbsolute()) {
+        // Never resolved against the host's own working folder.
+        const std::string why = "“" + request->destination + "” is not an absolute folder path.";
+        log("ERROR moving: %{public}@", why);
+        failureLines.push_back(why);
     } else {
         for (const auto& item : request->items) {
             const Path source(item);

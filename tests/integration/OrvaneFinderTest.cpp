@@ -108,12 +108,7 @@ TEST_F(OrvaneFinderTest, CutWritesTheListAndEmptiesThePasteDestination) {
     EXPECT_EQ(readFile(request("cut.txt")), "/x/1\n/x/2\n" + (dir / "work/rel/3").str());
     EXPECT_EQ(readFile(dir / "log"), "tamsel.Orvane-.OrvaneExtension FinderSync Cut 3 items\n");
     // Only the two request files: the atomic writes leave no temporary file behind.
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e :
-         std::filesystem::directory_iterator((dir / "groups").appending(kGroup).str())) {
-        ++entries;
-    }
-    EXPECT_EQ(entries, 2);
+    EXPECT_EQ(countEntries((dir / "groups").appending(kGroup)), 2u);
 }
 
 TEST_F(OrvaneFinderTest, CopyPathPutsExactlyThePathsOnThePasteboard) {

@@ -63,6 +63,16 @@ std::string readFile(const Path& path) {
     return out.str();
 }
 
+std::size_t countEntries(const Path& folder) {
+    std::size_t n = 0;
+    std::error_code error;
+    for (auto it = std::filesystem::directory_iterator(folder.str(), error);
+         it != std::filesystem::directory_iterator(); it.increment(error)) {
+        ++n;
+    }
+    return n;
+}
+
 void writeFile(const Path& path, std::string_view content) {
     std::ofstream out(path.str(), std::ios::binary | std::ios::trunc);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));

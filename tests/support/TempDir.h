@@ -42,5 +42,7 @@ class ScopedEnv {
 // Whole-file helpers for tests that look at real files.
 std::string readFile(const Path& path);
 void writeFile(const Path& path, std::string_view content);
+// How many items a folder holds (hidden ones included).
+std::size_t countEntries(const Path& folder);
 
 } // namespace orv::test

@@ -21,14 +21,6 @@ namespace {
 using test::readFile;
 using test::writeFile;
 
-std::size_t entriesIn(const Path& dir) {
-    std::size_t n = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.str())) {
-        ++n;
-    }
-    return n;
-}
-
 class LinuxCreationTest : public ::testing::Test {
   protected:
     test::TempDir dir;
@@ -50,7 +42,7 @@ TEST_F(LinuxCreationTest, ExclusiveCreateWritesWholeFilesAndNeverReplaces) {
     EXPECT_EQ(files.createFileExclusively(dir / "dangling", "").error().kind,
               Error::Kind::alreadyExists)
         << "a dangling link is a name taken too";
-    EXPECT_EQ(entriesIn(dir.path()), 3u) << "no temporary file is left behind";
+    EXPECT_EQ(test::countEntries(dir.path()), 3u) << "no temporary file is left behind";
 }
 
 TEST_F(LinuxCreationTest, ExclusiveCreateReportsAMissingOrLockedFolder) {
@@ -80,7 +72,7 @@ TEST_F(LinuxCreationTest, ExactlyOneOfManyRacingCreatorsGetsTheName) {
     }
     EXPECT_EQ(winners, 1);
     EXPECT_THAT(readFile(dir / "B.txt"), ::testing::StartsWith("racer "));
-    EXPECT_EQ(entriesIn(dir.path()), 1u);
+    EXPECT_EQ(test::countEntries(dir.path()), 1u);
 }
 
 TEST_F(LinuxCreationTest, ApplicationsAreFoundByTheirDesktopEntry) {

@@ -19,14 +19,6 @@ mode_t modeOf(const Path& path) {
     return st.st_mode & 07777;
 }
 
-std::size_t entriesIn(const Path& dir) {
-    std::size_t n = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.str())) {
-        ++n;
-    }
-    return n;
-}
-
 class LinuxFileManagerTest : public ::testing::Test {
   protected:
     test::TempDir dir;
@@ -77,7 +69,7 @@ TEST_F(LinuxFileManagerTest, AtomicWriteReplacesWholeAndLeavesNoTemporaryFile) {
     ASSERT_TRUE(files.writeUTF8(dir / "cut.txt", "/a", WriteMode::atomic));
     EXPECT_EQ(readFile(dir / "cut.txt"), "/a");
     EXPECT_EQ(modeOf(dir / "cut.txt"), 0640u) << "a replaced file keeps its mode";
-    EXPECT_EQ(entriesIn(dir.path()), 1u);
+    EXPECT_EQ(test::countEntries(dir.path()), 1u);
 }
 
 TEST_F(LinuxFileManagerTest, AtomicWriteOfANewFileFollowsTheUmask) {
