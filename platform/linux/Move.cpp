@@ -271,7 +271,8 @@ Status removeItem(const Path& path) {
     return ok();
 }
 
-Status moveItem(const Path& source, const Path& destination) {
+// Why a rename that failed with `code` failed, in words a user can act on.
+Error explainFailedMove(int code, const Path& source, const Path& destination) {
     struct stat st {};
     if (lstat(source.str().c_str(), &st) != 0) {
         return moveError(errno, source, destination);
@@ -284,12 +285,25 @@ Status moveItem(const Path& source, const Path& destination) {
     if (S_ISDIR(st.st_mode) && isWithin(destination.deletingLastComponent(), source)) {
         return moveError(EINVAL, source, destination, " because it can’t go inside itself.");
     }
+    return moveError(code, source, destination);
+}
+
+Status moveItem(const Path& source, const Path& destination) {
+    // The rename is tried first: on one file system it is the whole move, and the checks that
+    // explain a failure are only needed when there is one.
     if (renameat2(AT_FDCWD, source.str().c_str(), AT_FDCWD, destination.str().c_str(),
                   RENAME_NOREPLACE) == 0) {
         return ok();
     }
     if (errno != EXDEV) {
+        return explainFailedMove(errno, source, destination);
+    }
+    struct stat st {};
+    if (lstat(source.str().c_str(), &st) != 0) {
         return moveError(errno, source, destination);
+    }
+    if (S_ISDIR(st.st_mode) && isWithin(destination.deletingLastComponent(), source)) {
+        return moveError(EINVAL, source, destination, " because it can’t go inside itself.");
     }
     // Another file system: copy under a temporary name, take the name without replacing, then
     // let go of the source.
