@@ -86,7 +86,10 @@ TEST_F(RoadTest, AURLStartsTheHostWhichLaunchesAndCreatesTheFile) {
     finder({"run", "createTxt:", "--target", "docs"});
     ASSERT_TRUE(eventually([&] { return exists(work("docs/Untitled.txt")); })) << log();
     EXPECT_TRUE(exists(dir / "config/autostart/orvane-host.desktop")) << "the whole launch ran";
-    EXPECT_THAT(log(), HasSubstr("Created: " + work("docs/Untitled.txt").str()));
+    // The log line follows the file by a moment.
+    EXPECT_TRUE(eventually([&] {
+        return log().find("Created: " + work("docs/Untitled.txt").str()) != std::string::npos;
+    })) << log();
     const std::string pid = readFile(dir / "run/orvane/host.lock");
     ASSERT_FALSE(pid.empty());
     const pid_t started = std::stoi(pid);
