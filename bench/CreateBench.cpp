@@ -4,6 +4,7 @@
 //    and the exclusive create it cannot avoid.
 // Each iteration removes the file it made, in the operation and in the floor alike.
 
+#include "QuietPlatform.h"
 #include "RatioReporter.h"
 
 #include "app/shell/AppDelegate.h"
@@ -15,26 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-class NullLog final : public orv::LogSink {
-  public:
-    void write(std::string_view, std::string_view, std::string_view) override {}
-};
-
-// The reveal is not part of creating; its scripts are dropped here.
-class DiscardQueue final : public orv::BackgroundQueue {
-  public:
-    void async(std::function<void()>) override {}
-};
-
-orv::Platform quiet(const orv::Platform& p, orv::LogSink& log, orv::BackgroundQueue& queue) {
-    return orv::Platform{
-        p.files,     p.pasteboard, p.workspace,     p.defaultsSuites, p.processes,
-        log,         p.bundle,     p.finderSync,    p.symbols,        p.standardDefaults,
-        p.mainQueue, queue,        p.notifications, p.application,    p.statusBar,
-        p.graphics,  p.alerts,     p.loginItems,    p.accessibility,  p.finderExtension,
-        p.updater,   p.scripts,    p.sleeper};
-}
 
 struct Fixture {
     Fixture() {
@@ -48,13 +29,12 @@ struct Fixture {
             close(open((root / "crowded" / name).c_str(), O_CREAT | O_WRONLY, 0644));
         }
         system.emplace(orv::lnx::BundleInfo{"Orvane+", "tamsel.Orvane-", {}});
-        delegate.emplace(quiet(system->platform(), log, queue));
+        delegate.emplace(quiet.over(system->platform()));
     }
     ~Fixture() { std::filesystem::remove_all(root); }
 
     std::filesystem::path root;
-    NullLog log;
-    DiscardQueue queue;
+    orv::bench::QuietPlatform quiet;
     std::optional<orv::lnx::LinuxPlatform> system;
     std::optional<orv::AppDelegate> delegate;
 };

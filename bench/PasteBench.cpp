@@ -5,6 +5,7 @@
 // Setting up the items before each iteration and clearing the destination after it is not
 // timed, for either side.
 
+#include "QuietPlatform.h"
 #include "RatioReporter.h"
 
 #include "app/shell/AppDelegate.h"
@@ -24,21 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class NullLog final : public orv::LogSink {
-  public:
-    void write(std::string_view, std::string_view, std::string_view) override {}
-};
-
-// The reveal and the alert that follow a paste are not part of it.
-class DiscardMainQueue final : public orv::MainQueue {
-  public:
-    void async(Task) override {}
-    void asyncAfter(double, Task) override {}
-    orv::TimerPtr scheduledTimer(double, bool, std::function<void(orv::Timer&)>) override {
-        return nullptr;
-    }
-};
-
 struct Fixture {
     Fixture() {
         root = fs::temp_directory_path() / ("orvane-paste-" + std::to_string(getpid()));
@@ -48,18 +34,7 @@ struct Fixture {
         setenv("ORVANE_GROUP_CONTAINERS", (root / "groups").c_str(), 1);
         system.emplace(orv::lnx::BundleInfo{"Orvane+", "tamsel.Orvane-", {}});
         const orv::Platform p = system->platform();
-        delegate.emplace(orv::Platform{p.files,         p.pasteboard,
-                                       p.workspace,     p.defaultsSuites,
-                                       p.processes,     log,
-                                       p.bundle,        p.finderSync,
-                                       p.symbols,       p.standardDefaults,
-                                       mainQueue,       p.userInitiatedQueue,
-                                       p.notifications, p.application,
-                                       p.statusBar,     p.graphics,
-                                       p.alerts,        p.loginItems,
-                                       p.accessibility, p.finderExtension,
-                                       p.updater,       p.scripts,
-                                       p.sleeper});
+        delegate.emplace(quiet.over(p));
         container = *p.files.containerURL(orv::handoff::kAppGroupIdentifier);
     }
     ~Fixture() {
@@ -77,8 +52,7 @@ struct Fixture {
     }
 
     fs::path root, shm;
-    NullLog log;
-    DiscardMainQueue mainQueue;
+    orv::bench::QuietPlatform quiet;
     std::optional<orv::lnx::LinuxPlatform> system;
     std::optional<orv::AppDelegate> delegate;
     orv::Path container;

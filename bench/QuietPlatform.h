@@ -1,0 +1,42 @@
+#pragma once
+// The Linux platform for benchmarks, with what follows an operation (log lines, the reveal's
+// scripts, main-queue follow-ups) dropped, so only the operation itself is timed.
+
+#include "platform/Platform.h"
+
+namespace orv::bench {
+
+class NullLog final : public LogSink {
+  public:
+    void write(std::string_view, std::string_view, std::string_view) override {}
+};
+
+class DiscardQueue final : public BackgroundQueue {
+  public:
+    void async(std::function<void()>) override {}
+};
+
+class DiscardMainQueue final : public MainQueue {
+  public:
+    void async(Task) override {}
+    void asyncAfter(double, Task) override {}
+    TimerPtr scheduledTimer(double, bool, std::function<void(Timer&)>) override { return nullptr; }
+};
+
+// `p` with its log, main queue and global queue replaced by the ones that drop everything.
+struct QuietPlatform {
+    NullLog log;
+    DiscardMainQueue mainQueue;
+    DiscardQueue queue;
+
+    Platform over(const Platform& p) {
+        return Platform{
+            p.files,    p.pasteboard, p.workspace,     p.defaultsSuites, p.processes,
+            log,        p.bundle,     p.finderSync,    p.symbols,        p.standardDefaults,
+            mainQueue,  queue,        p.notifications, p.application,    p.statusBar,
+            p.graphics, p.alerts,     p.loginItems,    p.accessibility,  p.finderExtension,
+            p.updater,  p.scripts,    p.sleeper};
+    }
+};
+
+} // namespace orv::bench
