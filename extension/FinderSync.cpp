@@ -147,10 +147,9 @@ void FinderSync::cutItems(Sender) {
     if (!hasItems(selection)) {
         return; // an earlier cut stays pending
     }
-    if (!platform_.files.containerURL(handoff::kAppGroupIdentifier)) {
-        return;
+    if (!handoff::writeCutList(platform_.files, *selection)) {
+        return; // no container: nothing written, nothing logged
     }
-    handoff::writeCutList(platform_.files, *selection);
     log_("Cut %d items", selection->size());
 }
 

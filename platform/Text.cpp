@@ -66,6 +66,16 @@ bool isWhitespaceOrNewline(std::uint32_t cp) {
 
 } // namespace
 
+std::string asciiLowercased(std::string_view text) {
+    std::string out(text);
+    for (auto& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
 bool isValidUTF8(std::string_view bytes) {
     for (std::size_t i = 0; i < bytes.size();) {
         std::size_t length;

@@ -16,4 +16,7 @@ bool isValidUTF8(std::string_view bytes);
 // Invalid UTF-8 at an end is kept as it is.
 std::string_view trimmingWhitespaceAndNewlines(std::string_view text);
 
+// lowercaseString for ASCII letters only, as URL schemes compare.
+std::string asciiLowercased(std::string_view text);
+
 } // namespace orv

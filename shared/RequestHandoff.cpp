@@ -42,10 +42,10 @@ std::vector<std::string> parseLines(std::string_view content) {
     }
 }
 
-void writeCutList(FileManager& files, const std::vector<Path>& items) {
+bool writeCutList(FileManager& files, const std::vector<Path>& items) {
     const auto dir = container(files);
     if (!dir) {
-        return;
+        return false;
     }
     std::string list;
     for (std::size_t i = 0; i < items.size(); ++i) {
@@ -56,6 +56,7 @@ void writeCutList(FileManager& files, const std::vector<Path>& items) {
     }
     writeRequest(files, *dir, kPasteFile, "");
     writeRequest(files, *dir, kCutFile, list);
+    return true;
 }
 
 void requestPaste(FileManager& files, Workspace& workspace, const Path& folder) {

@@ -34,7 +34,8 @@ std::vector<std::string> parseLines(std::string_view content);
 // ---- Extension side. Each asks for the container first and does nothing without one. ----
 
 // "paste.txt" emptied, then "cut.txt" = the paths joined by line feeds. Opens no URL.
-void writeCutList(FileManager& files, const std::vector<Path>& items);
+// False when there is no container (nothing was written); a failed write still counts as done.
+bool writeCutList(FileManager& files, const std::vector<Path>& items);
 // "paste.txt" = the folder's path, then "orvaneplus://paste" is opened.
 void requestPaste(FileManager& files, Workspace& workspace, const Path& folder);
 // "pending.txt" = folder path, line feed, extension; then "orvaneplus://create" is opened.

@@ -4,7 +4,6 @@
 #include "platform/Url.h"
 #include "platform/linux/Environment.h"
 
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -97,11 +96,7 @@ std::optional<std::vector<std::string>> UrlServer::parseMessage(std::string_view
         const auto line = rest.substr(0, lf);
         rest.remove_prefix(lf + 1);
         const auto url = Url::parse(line);
-        std::string scheme = url ? url->scheme : "";
-        for (auto& c : scheme) {
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        }
-        if (!url || scheme != "orvaneplus" || urls.size() == kMaxURLs) {
+        if (!url || asciiLowercased(url->scheme) != "orvaneplus" || urls.size() == kMaxURLs) {
             return std::nullopt;
         }
         urls.emplace_back(line);

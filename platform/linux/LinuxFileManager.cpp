@@ -50,9 +50,9 @@ std::optional<Path> LinuxFileManager::containerURL(std::string_view groupIdentif
     if (!validComponent(groupIdentifier)) {
         return std::nullopt;
     }
-    const Path root = environment("ORVANE_GROUP_CONTAINERS")
-                          ? Path(*environment("ORVANE_GROUP_CONTAINERS"))
-                          : dataHome().appending("orvane/group-containers");
+    const auto configured = environment("ORVANE_GROUP_CONTAINERS");
+    const Path root =
+        configured ? Path(*configured) : dataHome().appending("orvane/group-containers");
     const Path container = root.appending(groupIdentifier);
     if (!container.isAbsolute() || !makeDirectories(container, 0700)) {
         return std::nullopt;

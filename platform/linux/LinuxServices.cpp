@@ -1,12 +1,12 @@
 #include "platform/linux/LinuxServices.h"
 
 #include "platform/AppleScript.h"
+#include "platform/Text.h"
 
 #include "platform/linux/Environment.h"
 #include "platform/linux/LinuxFileManager.h"
 #include "platform/linux/Process.h"
 
-#include <algorithm>
 #include <array>
 #include <cctype>
 #include <chrono>
@@ -56,13 +56,6 @@ bool setClipboard(std::string_view text, bool clearing) {
     return dir && bool(writeAtomically(dir->appending("pasteboard.txt"), text));
 }
 
-std::string lowercased(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
 } // namespace
 
 void LinuxPasteboard::clearContents() {
@@ -78,7 +71,7 @@ bool LinuxWorkspace::openURL(std::string_view url) {
     if (colon == std::string_view::npos || colon == 0) {
         return false;
     }
-    const std::string scheme = lowercased(url.substr(0, colon));
+    const std::string scheme = asciiLowercased(url.substr(0, colon));
     std::optional<Path> program;
     if (scheme == "orvaneplus") {
         // The program that claims the scheme; tests and packagers may name another.
