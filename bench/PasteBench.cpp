@@ -10,6 +10,7 @@
 
 #include "app/shell/AppDelegate.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/Text.h"
 #include "shared/RequestHandoff.h"
 
 #include <fcntl.h>
@@ -45,7 +46,7 @@ struct Fixture {
     void request(const std::vector<fs::path>& items, const fs::path& destination) {
         std::string cut;
         for (const auto& item : items) {
-            cut += (cut.empty() ? "" : "\n") + item.string();
+            cut += orv::concat({cut.empty() ? "" : "\n", item.string()});
         }
         std::ofstream(container.appending("cut.txt").str()) << cut;
         std::ofstream(container.appending("paste.txt").str()) << destination.string();

@@ -116,4 +116,17 @@ std::string_view trimmingWhitespaceAndNewlines(std::string_view text) {
     return text.substr(begin, end - begin);
 }
 
+std::string concat(std::initializer_list<std::string_view> pieces) {
+    std::size_t size = 0;
+    for (const auto piece : pieces) {
+        size += piece.size();
+    }
+    std::string out;
+    out.reserve(size);
+    for (const auto piece : pieces) {
+        out.append(piece);
+    }
+    return out;
+}
+
 } // namespace orv

@@ -6,7 +6,7 @@ set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 bin="$here/build/default/bin"
 [ -x "$bin/orvane-finder" ] && [ -x "$bin/orvane-host" ] ||
-  { echo "build first: cmake --preset default && cmake --build --preset default" >&2; exit 1; }
+  { echo "build first: cmake --preset default && cmake --build --preset programs" >&2; exit 1; }
 
 work=${1:-$(mktemp -d "${TMPDIR:-/tmp}/orvane-demo-XXXXXX")}
 mkdir -p "$work/home/Desktop" "$work/run" "$work/config/orvane" "$work/data" \
@@ -46,7 +46,8 @@ cat "$XDG_RUNTIME_DIR/orvane/pasteboard.txt"; echo
 
 echo; echo "== Cut three items, then Paste into Archive (which has a notes.md already)"
 finder run cutItems: --select Inbox/report.txt --select Inbox/notes.md --select Inbox/photos
-finder menu --kind items --select Archive | head -3
+# The top level only (the New File kinds are indented); the command echo is not counted.
+finder menu --kind items --select Archive | grep -v '^  ' 
 finder run pasteItems: --select Archive; settle 3; sleep 0.5
 echo "Archive:"; ls -l Archive; echo "Inbox:"; ls -l Inbox
 

@@ -2,6 +2,7 @@
 
 #include "app/shell/AppDelegate.h"
 #include "app/templates/OfficeTemplates.h"
+#include "platform/Text.h"
 
 namespace orv {
 
@@ -50,7 +51,7 @@ std::string_view bytesFor(Contents contents) {
 Path candidate(const Path& folder, const std::string& base, std::string_view ext, int n) {
     std::string name = base;
     if (n > 0) {
-        name += " " + std::to_string(n);
+        name += concat({" ", std::to_string(n)});
     }
     name += ".";
     name += ext;

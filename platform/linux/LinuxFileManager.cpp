@@ -29,7 +29,8 @@ int openTemporaryBeside(const Path& path, std::string& temp) {
         const std::uint64_t n =
             counter.fetch_add(0x9E3779B97F4A7C15ull) ^ static_cast<std::uint64_t>(getpid());
         temp =
-            dir.appending("." + path.lastComponent() + "." + std::to_string(n % 100000000)).str();
+            dir.appending(concat({".", path.lastComponent(), ".", std::to_string(n % 100000000)}))
+                .str();
         const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) {
             return fd;

@@ -94,7 +94,8 @@ showItemsCall(const std::vector<Path>& items) {
     }
     std::string uris;
     for (const auto& item : items) {
-        uris += (uris.empty() ? "" : ",") + fileURI(item); // commas inside are percent-encoded
+        uris +=
+            concat({uris.empty() ? "" : ",", fileURI(item)}); // commas inside are percent-encoded
     }
     return std::pair{*dbusSend,
                      std::vector<std::string>{"--session", "--print-reply", "--reply-timeout=5000",

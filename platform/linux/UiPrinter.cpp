@@ -1,5 +1,7 @@
 #include "platform/linux/UiPrinter.h"
 
+#include "platform/Text.h"
+
 #include <cstdio>
 #include <cxxabi.h>
 #include <map>
@@ -94,7 +96,7 @@ std::string describeImage(const ImagePtr& image) {
     }
     std::string text = image->symbolName.empty() ? (image->name.empty() ? "image" : image->name)
                                                  : "symbol " + image->symbolName;
-    text += " " + number(image->size().width) + "x" + number(image->size().height) + "pt";
+    text += concat({" ", number(image->size().width), "x", number(image->size().height), "pt"});
     if (image->isTemplate) {
         text += " template";
     }
@@ -123,7 +125,7 @@ class WindowPrinter {
 
   private:
     void assignNames(const View& view) {
-        names_[&view] = "#" + std::to_string(names_.size() + 1) + " " + view.className();
+        names_[&view] = concat({"#", std::to_string(names_.size() + 1), " ", view.className()});
         for (const auto& sub : view.subviews()) {
             assignNames(*sub);
         }
@@ -138,17 +140,18 @@ class WindowPrinter {
     std::string views(const View& view, const std::string& indent) {
         std::string line = indent + names_[&view];
         if (const auto* label = dynamic_cast<const TextField*>(&view)) {
-            line += " " + quoted(label->stringValue) + (label->wraps ? " wrapping" : "") +
-                    " color " + describeColor(label->textColor);
+            line += concat({" ", quoted(label->stringValue), label->wraps ? " wrapping" : "",
+                            " color ", describeColor(label->textColor)});
             if (label->font) {
                 line += " font " + lnx::number(label->font->pointSize) + " " +
                         weightName(label->font->weight);
             }
             line += label->alignment == TextAlignment::center ? " centred" : "";
         } else if (const auto* button = dynamic_cast<const Button*>(&view)) {
-            line += " " + quoted(button->title) + " bezel " + std::to_string(button->bezelStyle) +
-                    (button->bordered ? " bordered" : " borderless") + " action " +
-                    (button->action.empty() ? "-" : button->action);
+            line +=
+                concat({" ", quoted(button->title), " bezel ", std::to_string(button->bezelStyle),
+                        button->bordered ? " bordered" : " borderless", " action ",
+                        button->action.empty() ? "-" : button->action});
             if (button->font) {
                 line += " font " + lnx::number(button->font->pointSize) + " " +
                         weightName(button->font->weight);
@@ -206,7 +209,7 @@ std::string describeColor(const Color& color) {
                                                 "," + number(color.blue) + ")"
                                           : color.name;
     if (color.alpha != 1) {
-        name += "@" + number(color.alpha);
+        name += concat({"@", number(color.alpha)});
     }
     return name;
 }
