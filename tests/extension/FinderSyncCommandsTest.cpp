@@ -23,66 +23,34 @@ class FinderSyncCommandsTest : public ::testing::Test {
     FinderSync extension{system.platform()};
 };
 
-TEST_F(FinderSyncCommandsTest, CopyPathJoinsPathsWithLineFeedsAsPlainTextOnly) {
+TEST_F(FinderSyncCommandsTest, CopyPathPutsOnlyPlainTextPathsOnThePasteboard) {
     system.pasteboard.contents = {{"public.file-url", "file:///old"},
                                   {"public.utf8-plain-text", "old"}};
-    select({Path("/a/b.txt"), Path("/a/c/")});
     extension.copyPath(nullptr);
-    EXPECT_EQ(system.pasteboard.contents,
-              (std::map<std::string, std::string>{{"public.utf8-plain-text", "/a/b.txt\n/a/c"}}));
+    EXPECT_THAT(system.events, IsEmpty()) << "no selection: the pasteboard is left alone";
+    select({Path("/a/b c.txt"), Path("/a/c/")});
+    extension.copyPath(nullptr);
+    EXPECT_EQ(system.pasteboard.contents, (std::map<std::string, std::string>{
+                                              {"public.utf8-plain-text", "/a/b c.txt\n/a/c"}}));
     EXPECT_THAT(system.events, ElementsAre("pasteboard clear", "pasteboard set"));
-    EXPECT_THAT(system.log.lines, IsEmpty());
 }
 
-TEST_F(FinderSyncCommandsTest, CopyPathOfOneItemHasNoLineFeed) {
-    select({Path("/a/b c.txt")});
-    extension.copyPath(nullptr);
-    EXPECT_EQ(system.pasteboard.contents["public.utf8-plain-text"], "/a/b c.txt");
-}
-
-TEST_F(FinderSyncCommandsTest, CopyPathWithoutSelectionLeavesThePasteboardAlone) {
-    system.pasteboard.contents = {{"public.utf8-plain-text", "keep"}};
-    extension.copyPath(nullptr);
-    select({});
-    extension.copyPath(nullptr);
-    EXPECT_EQ(system.pasteboard.contents["public.utf8-plain-text"], "keep");
-    EXPECT_THAT(system.events, IsEmpty());
-}
-
-TEST_F(FinderSyncCommandsTest, CutRecordsTheListAndLogsTheCount) {
+TEST_F(FinderSyncCommandsTest, CutRecordsTheListAndLogsTheCountEvenWhenTheWriteFails) {
+    extension.cutItems(nullptr);
+    EXPECT_THAT(system.events, IsEmpty()) << "no selection keeps an earlier cut";
     select({Path("/a/1"), Path("/a/2"), Path("/b/3")});
     extension.cutItems(nullptr);
     EXPECT_EQ(system.files.request(handoff::kCutFile), "/a/1\n/a/2\n/b/3");
-    EXPECT_EQ(system.files.request(handoff::kPasteFile), "");
-    ASSERT_EQ(system.log.lines.size(), 1u);
-    EXPECT_EQ(system.log.lines[0].message, "Cut 3 items");
+    EXPECT_THAT(system.workspace.opened, IsEmpty());
+    system.files.failingWrites.insert(system.files.container->appending(handoff::kCutFile));
+    extension.cutItems(nullptr);
+    EXPECT_THAT(system.log.messages(), ElementsAre("Cut 3 items", "Cut 3 items"));
     EXPECT_EQ(system.log.lines[0].subsystem, "tamsel.Orvane-.OrvaneExtension");
     EXPECT_EQ(system.log.lines[0].category, "FinderSync");
-    EXPECT_THAT(system.workspace.opened, IsEmpty());
-}
 
-TEST_F(FinderSyncCommandsTest, CutWithoutSelectionKeepsAnEarlierCut) {
-    system.files.setRequest(handoff::kCutFile, "/earlier");
-    system.files.setRequest(handoff::kPasteFile, "/dest");
-    extension.cutItems(nullptr);
-    EXPECT_EQ(system.files.request(handoff::kCutFile), "/earlier");
-    EXPECT_EQ(system.files.request(handoff::kPasteFile), "/dest");
-    EXPECT_THAT(system.log.lines, IsEmpty());
-}
-
-TEST_F(FinderSyncCommandsTest, CutWithoutContainerDoesNothingAndLogsNothing) {
     system.files.container.reset();
-    select({Path("/a/1")});
     extension.cutItems(nullptr);
-    EXPECT_THAT(system.events, IsEmpty());
-    EXPECT_THAT(system.log.lines, IsEmpty());
-}
-
-TEST_F(FinderSyncCommandsTest, CutLogsEvenWhenTheWriteFails) {
-    system.files.failingWrites.insert(system.files.container->appending(handoff::kCutFile));
-    select({Path("/a/1"), Path("/a/2")});
-    extension.cutItems(nullptr);
-    EXPECT_THAT(system.log.messages(), ElementsAre("Cut 2 items"));
+    EXPECT_EQ(system.log.lines.size(), 2u) << "no container: nothing, not even a log line";
 }
 
 TEST_F(FinderSyncCommandsTest, NewFileFolderResolution) {
@@ -128,36 +96,27 @@ TEST_F(FinderSyncCommandsTest, EveryNewFileActionSendsItsExtension) {
                     ElementsAre("write pending.txt=/f\n" + ext, "open orvaneplus://create"))
             << selector;
     }
-    EXPECT_THAT(system.log.lines, IsEmpty());
+    EXPECT_FALSE(extension.performAction("createKey", nullptr));
+    EXPECT_FALSE(extension.performAction("deleteItems:", nullptr));
 }
 
-TEST_F(FinderSyncCommandsTest, PasteDestinationResolution) {
+TEST_F(FinderSyncCommandsTest, PasteGoesIntoASelectedFolderElseTheTarget) {
     system.files.files[Path("/a/b.txt")] = "";
     system.files.directories = {Path("/a/c")};
-    system.finder.target = Path("/target");
-
     select({Path("/a/b.txt")});
     extension.pasteItems(nullptr);
-    EXPECT_EQ(system.files.request(handoff::kPasteFile), "/target") << "a file: the target";
-    extension.createTxt(nullptr);
-    EXPECT_EQ(pending(), "/a\ntxt") << "while a new file goes beside the file";
+    EXPECT_THAT(system.events, IsEmpty()) << "a file and no target: nowhere to go";
 
+    system.finder.target = Path("/target");
+    extension.pasteItems(nullptr);
+    EXPECT_EQ(system.files.request(handoff::kPasteFile), "/target") << "a file: the target";
     select({Path("/a/c"), Path("/a/b.txt")});
     extension.pasteItems(nullptr);
     EXPECT_EQ(system.files.request(handoff::kPasteFile), "/a/c");
-
     system.finder.selection.reset();
     extension.pasteItems(nullptr);
     EXPECT_EQ(system.files.request(handoff::kPasteFile), "/target");
-    EXPECT_THAT(system.workspace.opened, ElementsAre("orvaneplus://paste", "orvaneplus://create",
-                                                     "orvaneplus://paste", "orvaneplus://paste"));
-}
-
-TEST_F(FinderSyncCommandsTest, PasteWithNowhereToGoDoesNothing) {
-    system.files.files[Path("/a/b.txt")] = "";
-    select({Path("/a/b.txt")});
-    extension.pasteItems(nullptr);
-    EXPECT_THAT(system.events, IsEmpty());
+    EXPECT_THAT(system.workspace.opened, ::testing::Each("orvaneplus://paste"));
 }
 
 TEST_F(FinderSyncCommandsTest, HiddenFilesToggleFlipsThePreferenceAndRestartsFinder) {
@@ -166,21 +125,11 @@ TEST_F(FinderSyncCommandsTest, HiddenFilesToggleFlipsThePreferenceAndRestartsFin
     extension.performAction("toggleHiddenFiles:", nullptr);
     EXPECT_FALSE(system.suites.domains["com.apple.finder"]["AppleShowAllFiles"]);
     EXPECT_EQ(system.suites.synchronizations, 2);
-    ASSERT_EQ(system.processes.launches.size(), 2u);
-    for (const auto& launch : system.processes.launches) {
-        EXPECT_EQ(launch.executable, Path("/usr/bin/killall"));
-        EXPECT_TRUE(launch.executable.isAbsolute());
-        EXPECT_THAT(launch.arguments, ElementsAre("Finder"));
-    }
-    EXPECT_THAT(system.log.lines, IsEmpty());
-}
-
-TEST_F(FinderSyncCommandsTest, HiddenFilesToggleEndsFinderEvenWithoutDefaults) {
     system.suites.refused = {"com.apple.finder"};
-    system.processes.fail = true;
     extension.toggleHiddenFiles(nullptr);
-    EXPECT_TRUE(system.suites.domains.empty());
-    EXPECT_EQ(system.processes.launches.size(), 1u);
+    ASSERT_EQ(system.processes.launches.size(), 3u) << "Finder ends even without defaults";
+    EXPECT_EQ(system.processes.launches[2].executable, Path("/usr/bin/killall"));
+    EXPECT_THAT(system.processes.launches[2].arguments, ElementsAre("Finder"));
 }
 
 } // namespace

@@ -12,11 +12,9 @@ TEST(PathTest, KeepsTheFileURLPathShape) {
     EXPECT_EQ(Path("/a/c/").str(), "/a/c");
     EXPECT_EQ(Path("/a/c///").str(), "/a/c");
     EXPECT_EQ(Path("/").str(), "/");
-    EXPECT_EQ(Path("/a/b.txt").lastComponent(), "b.txt");
     EXPECT_EQ(Path("/a/b.txt").deletingLastComponent(), Path("/a"));
     EXPECT_EQ(Path("/top.txt").deletingLastComponent(), Path("/"));
     EXPECT_EQ(Path("/").appending("x"), Path("/x"));
-    EXPECT_EQ(Path("/a").appending("b c"), Path("/a/b c"));
     EXPECT_FALSE(Path("relative").isAbsolute());
 }
 
@@ -52,16 +50,6 @@ TEST(FormatTest, FillsOsLogConversions) {
     EXPECT_EQ(formatString("x %{public}@", {std::string("%d %@")}), "x %d %@")
         << "arguments are not formats";
     EXPECT_EQ(formatString("trailing %", {}), "trailing %");
-}
-
-TEST(SymbolConfigurationTest, ApplyingKeepsWhatTheOtherLeavesUnset) {
-    const auto size = SymbolConfiguration::withPointSize(13, FontWeight::regular);
-    const auto palette = SymbolConfiguration::withPalette({Color::label()});
-    const auto both = size.applying(palette);
-    EXPECT_EQ(both.pointSize, 13.0);
-    EXPECT_EQ(both.weight, FontWeight::regular);
-    EXPECT_EQ(both.paletteColors, std::vector<Color>{Color::label()});
-    EXPECT_EQ(palette.applying(size), both);
 }
 
 TEST(ImageTest, ASymbolGrowsWithItsPointSize) {

@@ -19,11 +19,6 @@ TEST(UrlTest, ReadsTheHostAndTheRest) {
     EXPECT_EQ(Url::parse("orvaneplus:create")->host, std::nullopt);
     EXPECT_EQ(Url::parse("orvaneplus:///x")->host, std::nullopt);
     EXPECT_EQ(Url::parse("https://user@host:8080/p")->host, "host");
-    const auto settings =
-        Url::parse("x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility");
-    ASSERT_TRUE(settings);
-    EXPECT_EQ(settings->scheme, "x-apple.systempreferences");
-    EXPECT_EQ(settings->query, "Privacy_Accessibility");
 }
 
 TEST(UrlTest, RefusesWhatIsNotAURL) {

@@ -9,7 +9,6 @@
 
 #include <deque>
 #include <functional>
-
 #include <map>
 #include <set>
 #include <string>
@@ -19,81 +18,109 @@ namespace orv::test {
 
 using Events = std::vector<std::string>;
 
-class FakeFileManager final : public FileManager {
+// Holds the shared event list for the doubles that write to it.
+struct Recorder {
+    explicit Recorder(Events& events) : events(events) {}
+    void record(std::string event) const { events.push_back(std::move(event)); }
+    Events& events;
+};
+
+class FakeFileManager final : public FileManager, Recorder {
   public:
-    explicit FakeFileManager(Events& events) : events_(events) {}
+    using Recorder::Recorder;
 
     std::optional<Path> container = Path("/group");
     std::map<Path, std::string> files;
     std::set<Path> directories;
-    std::set<Path> failingWrites;  // writes to these fail
-    std::set<Path> unreadable;     // reads of these fail
-    std::set<Path> failingLookups; // isDirectory lookups fail
+    std::set<Path> failingWrites; // writes to these fail
+    std::set<Path> unreadable;    // reads of these fail
     Path home = Path("/Users/tester");
     std::vector<WriteMode> writeModes;
+    std::vector<std::string> askedGroups;
+    std::vector<std::pair<Path, Path>> moves;
+    // Runs just before an exclusive create, as another process racing for the name would.
+    std::function<void(const Path&)> beforeCreate;
 
-    std::optional<Path> containerURL(std::string_view groupIdentifier) override;
+    std::optional<Path> containerURL(std::string_view groupIdentifier) override {
+        askedGroups.emplace_back(groupIdentifier);
+        return container;
+    }
     Expected<std::string> readUTF8(const Path& path) override;
     Status writeUTF8(const Path& path, std::string_view text, WriteMode mode) override;
     std::optional<bool> isDirectory(const Path& path) override;
     Path homeDirectory() override { return home; }
-    bool fileExists(const Path& path) override;
+    bool fileExists(const Path& path) override {
+        return files.count(path) != 0 || directories.count(path) != 0;
+    }
     Status createFileExclusively(const Path& path, std::string_view bytes) override;
-    // Runs just before an exclusive create, as another process racing for the name would.
-    std::function<void(const Path&)> beforeCreate;
     // Moves and removals act on `files` and `directories` (a folder takes what lies below it).
     Status moveItem(const Path& source, const Path& destination) override;
     Status removeItem(const Path& path) override;
-    std::vector<std::pair<Path, Path>> moves;
 
     // The content of a file in the container, or nullopt when there is none.
     std::optional<std::string> request(std::string_view name) const;
-    void setRequest(std::string_view name, std::string content);
-
-    std::vector<std::string> askedGroups;
-
-  private:
-    Events& events_;
+    void setRequest(std::string_view name, std::string content) {
+        files[container->appending(name)] = std::move(content);
+    }
 };
 
-class FakePasteboard final : public Pasteboard {
+class FakePasteboard final : public Pasteboard, Recorder {
   public:
-    explicit FakePasteboard(Events& events) : events_(events) {}
+    using Recorder::Recorder;
     std::map<std::string, std::string> contents; // type -> text
-    void clearContents() override;
-    bool setString(std::string_view text, std::string_view type) override;
-
-  private:
-    Events& events_;
+    void clearContents() override {
+        contents.clear();
+        record("pasteboard clear");
+    }
+    bool setString(std::string_view text, std::string_view type) override {
+        contents[std::string(type)] = std::string(text);
+        record("pasteboard set");
+        return true;
+    }
 };
 
-class FakeWorkspace final : public Workspace {
+class FakeWorkspace final : public Workspace, Recorder {
   public:
-    explicit FakeWorkspace(Events& events) : events_(events) {}
+    using Recorder::Recorder;
     std::vector<std::string> opened;
     std::set<std::string, std::less<>> installedApplications;
-    bool openURL(std::string_view url) override;
-    std::optional<Path> urlForApplication(std::string_view bundleIdentifier) override;
     std::vector<std::vector<Path>> revealed;
-    void activateFileViewerSelecting(const std::vector<Path>& items) override;
-
-  private:
-    Events& events_;
+    bool openURL(std::string_view url) override {
+        opened.emplace_back(url);
+        record("open " + std::string(url));
+        return true;
+    }
+    std::optional<Path> urlForApplication(std::string_view bundleIdentifier) override {
+        if (installedApplications.count(bundleIdentifier) == 0) {
+            return std::nullopt;
+        }
+        return Path("/Applications").appending(std::string(bundleIdentifier) + ".app");
+    }
+    void activateFileViewerSelecting(const std::vector<Path>& items) override {
+        revealed.push_back(items);
+        record("reveal " + std::to_string(items.size()));
+    }
 };
 
 class FakeUserDefaults final : public UserDefaults {
   public:
-    FakeUserDefaults(std::map<std::string, bool>& store, int& synchronizations)
-        : store_(store), synchronizations_(synchronizations) {}
-    bool boolForKey(std::string_view key) override;
-    void setBool(bool value, std::string_view key) override;
-    bool synchronize() override;
-    void removePersistentDomain(std::string_view name) override;
-    std::vector<std::string>* removedDomains = nullptr;
+    FakeUserDefaults(std::map<std::string, bool>& store, int& synchronizations,
+                     std::vector<std::string>& removedDomains)
+        : store_(store), synchronizations_(synchronizations), removedDomains_(removedDomains) {}
+    bool boolForKey(std::string_view key) override {
+        const auto found = store_.find(std::string(key));
+        return found != store_.end() && found->second;
+    }
+    void setBool(bool value, std::string_view key) override { store_[std::string(key)] = value; }
+    bool synchronize() override { return ++synchronizations_ > 0; }
+    void removePersistentDomain(std::string_view name) override {
+        removedDomains_.emplace_back(name);
+    }
 
   private:
     std::map<std::string, bool>& store_;
     int& synchronizations_;
+    std::vector<std::string>& removedDomains_;
 };
 
 class FakeUserDefaultsSuites final : public UserDefaultsSuites {
@@ -102,22 +129,28 @@ class FakeUserDefaultsSuites final : public UserDefaultsSuites {
     std::set<std::string> refused; // suite names that give no defaults object
     int synchronizations = 0;
     std::vector<std::string> removedDomains;
-    std::unique_ptr<UserDefaults> suite(std::string_view name) override;
+    std::unique_ptr<UserDefaults> suite(std::string_view name) override {
+        if (refused.count(std::string(name)) != 0) {
+            return nullptr;
+        }
+        return std::make_unique<FakeUserDefaults>(domains[std::string(name)], synchronizations,
+                                                  removedDomains);
+    }
 };
 
-class FakeProcessLauncher final : public ProcessLauncher {
+class FakeProcessLauncher final : public ProcessLauncher, Recorder {
   public:
-    explicit FakeProcessLauncher(Events& events) : events_(events) {}
+    using Recorder::Recorder;
     struct Launch {
         Path executable;
         std::vector<std::string> arguments;
     };
     std::vector<Launch> launches;
-    bool fail = false;
-    Status launch(const Path& executable, const std::vector<std::string>& arguments) override;
-
-  private:
-    Events& events_;
+    Status launch(const Path& executable, const std::vector<std::string>& arguments) override {
+        launches.push_back({executable, arguments});
+        record("launch " + executable.str());
+        return ok();
+    }
 };
 
 class RecordingLogSink final : public LogSink {
@@ -127,7 +160,9 @@ class RecordingLogSink final : public LogSink {
     };
     std::vector<Line> lines;
     void write(std::string_view subsystem, std::string_view category,
-               std::string_view message) override;
+               std::string_view message) override {
+        lines.push_back({std::string(subsystem), std::string(category), std::string(message)});
+    }
     std::vector<std::string> messages() const;
 };
 
@@ -135,8 +170,14 @@ class FakeBundle final : public Bundle {
   public:
     std::map<std::string, std::string, std::less<>> strings;
     std::map<std::string, std::string, std::less<>> info;
-    std::string localizedString(std::string_view key) override;
-    std::optional<std::string> infoString(std::string_view key) override;
+    std::string localizedString(std::string_view key) override {
+        const auto found = strings.find(key);
+        return found == strings.end() ? std::string(key) : found->second;
+    }
+    std::optional<std::string> infoString(std::string_view key) override {
+        const auto found = info.find(key);
+        return found == info.end() ? std::nullopt : std::optional<std::string>(found->second);
+    }
 };
 
 class FakeFinderSyncController final : public FinderSyncController {
@@ -146,15 +187,16 @@ class FakeFinderSyncController final : public FinderSyncController {
     std::optional<Path> target;
     int selectionQueries = 0;
     void setDirectoryURLs(std::set<Path> urls) override { directories = std::move(urls); }
-    std::optional<std::vector<Path>> selectedItemURLs() override;
+    std::optional<std::vector<Path>> selectedItemURLs() override {
+        ++selectionQueries;
+        return selection;
+    }
     std::optional<Path> targetedURL() override { return target; }
 };
 
 class FakeSymbolCatalog final : public SymbolCatalog {
   public:
     std::set<std::string> missing;
-    std::map<std::string, Image::Raster> rasters; // drawn pixels for a symbol, at 13 points
-    Size size{16, 16};
     ImagePtr systemSymbol(std::string_view name) override;
 };
 
@@ -167,15 +209,14 @@ class ManualQueue final : public BackgroundQueue {
     void runAll();
 };
 
-class FakeApplication final : public Application {
+class FakeApplication final : public Application, Recorder {
   public:
     FakeApplication(Events& events, NotificationCenter& notifications)
-        : events_(events), notifications_(notifications) {}
+        : Recorder(events), notifications_(notifications) {}
 
     ActivationPolicy policy = ActivationPolicy::regular;
     std::vector<ActivationPolicy> policyChanges;
     bool active = false;
-    int aboutPanels = 0;
     int terminations = 0;
     ApplicationDelegate* delegate = nullptr;
     ImagePtr icon = std::make_shared<Image>(Size{128, 128});
@@ -184,35 +225,47 @@ class FakeApplication final : public Application {
     bool setActivationPolicy(ActivationPolicy p) override;
     ActivationPolicy activationPolicy() const override { return policy; }
     // Becoming active posts the notification, as when the user comes back to the host.
-    void activateIgnoringOtherApps(bool flag) override;
-    void orderFrontStandardAboutPanel(Sender sender) override;
-    void terminate(Sender sender) override;
+    void activateIgnoringOtherApps(bool) override;
+    void orderFrontStandardAboutPanel(Sender) override { record("about panel"); }
+    void terminate(Sender) override {
+        ++terminations;
+        record("terminate");
+    }
     ImagePtr applicationIconImage() override { return icon; }
     WindowPtr makeWindow(Rect contentRect, std::uint64_t styleMask, int backing,
                          bool defer) override;
     std::vector<WindowPtr> windows() const override;
-    int run() override;
-    bool performAction(std::string_view selector, Sender sender) override;
+    int run() override {
+        if (delegate != nullptr) {
+            delegate->applicationDidFinishLaunching();
+        }
+        return 0;
+    }
+    bool performAction(std::string_view selector, Sender sender) override {
+        if (selector == "terminate:") {
+            terminate(sender);
+        }
+        return selector == "terminate:";
+    }
 
     // The user leaves for another application (System Settings, say) and comes back.
     void userLeaves() { active = false; }
     void userReturns() { activateIgnoringOtherApps(false); }
 
   private:
-    Events& events_;
     NotificationCenter& notifications_;
     std::vector<std::weak_ptr<Window>> windows_;
 };
 
-class FakeStatusBar final : public StatusBar {
+class FakeStatusBar final : public StatusBar, Recorder {
   public:
+    using Recorder::Recorder;
     bool withButton = true;
-    std::vector<StatusItemPtr> items;
-    explicit FakeStatusBar(Events& events) : events_(events) {}
-    StatusItemPtr statusItem(double length) override;
-
-  private:
-    Events& events_;
+    StatusItemPtr statusItem(double length) override {
+        record("status item");
+        return std::make_shared<StatusItem>(
+            length, withButton ? std::make_shared<StatusBarButton>() : nullptr);
+    }
 };
 
 class FakeAlertPresenter final : public AlertPresenter {
@@ -223,17 +276,22 @@ class FakeAlertPresenter final : public AlertPresenter {
     int runModal(const Alert& alert) override;
 };
 
-class FakeLoginItems final : public LoginItemService {
+class FakeLoginItems final : public LoginItemService, Recorder {
   public:
-    explicit FakeLoginItems(Events& events) : events_(events) {}
+    using Recorder::Recorder;
     bool fail = false;
     int registrations = 0;
-    int unregistrations = 0;
-    Status registerMainApp() override;
-    Status unregisterMainApp() override;
+    Status registerMainApp() override {
+        ++registrations;
+        return result("login item register");
+    }
+    Status unregisterMainApp() override { return result("login item unregister"); }
 
   private:
-    Events& events_;
+    Status result(std::string event) const {
+        record(std::move(event));
+        return fail ? Status(Error{1, "Operation not permitted"}) : ok();
+    }
 };
 
 class FakeAccessibility final : public AccessibilityTrust {
@@ -264,36 +322,31 @@ class FakeUpdaterController final : public UpdaterController {
     }
 };
 
-class FakeSoftwareUpdater final : public SoftwareUpdater {
+class FakeSoftwareUpdater final : public SoftwareUpdater, Recorder {
   public:
-    explicit FakeSoftwareUpdater(Events& events) : events_(events) {}
+    using Recorder::Recorder;
     std::vector<std::shared_ptr<FakeUpdaterController>> made;
-    std::shared_ptr<UpdaterController> makeStandardController(bool startingUpdater) override;
-
-  private:
-    Events& events_;
+    std::shared_ptr<UpdaterController> makeStandardController(bool startingUpdater) override {
+        record(std::string("updater starting=") + (startingUpdater ? "true" : "false"));
+        return made.emplace_back(std::make_shared<FakeUpdaterController>());
+    }
 };
 
-class FakeScriptRunner final : public ScriptRunner {
+class FakeScriptRunner final : public ScriptRunner, Recorder {
   public:
-    explicit FakeScriptRunner(Events& events) : events_(events) {}
+    using Recorder::Recorder;
     std::vector<std::string> scripts;
     std::deque<std::optional<ScriptError>> results; // in turn; success when none is left
     std::function<void(std::string_view)> onRun;    // what the script does to the world
     std::optional<ScriptError> run(std::string_view source) override;
-
-  private:
-    Events& events_;
 };
 
-class FakeSleeper final : public Sleeper {
+class FakeSleeper final : public Sleeper, Recorder {
   public:
-    explicit FakeSleeper(Events& events) : events_(events) {}
-    std::vector<double> sleeps;
-    void sleepFor(double seconds) override;
-
-  private:
-    Events& events_;
+    using Recorder::Recorder;
+    void sleepFor(double seconds) override {
+        record("sleep " + std::to_string(seconds).substr(0, 3));
+    }
 };
 
 // Every double, and the Platform made of them.
@@ -311,8 +364,9 @@ class TestPlatform {
     FakeSymbolCatalog symbols;
     std::map<std::string, bool> standardStore;
     int standardSynchronizations = 0;
-    FakeUserDefaults standardDefaults{standardStore, standardSynchronizations};
     std::vector<std::string> standardRemovedDomains;
+    FakeUserDefaults standardDefaults{standardStore, standardSynchronizations,
+                                      standardRemovedDomains};
     lnx::LinuxRunLoop mainQueue{lnx::LinuxRunLoop::Clock::manual};
     ManualQueue userInitiatedQueue;
     NotificationCenter notifications;
@@ -328,19 +382,12 @@ class TestPlatform {
     FakeSleeper sleeper{events};
 
     Platform platform() {
-        standardDefaults.removedDomains = &standardRemovedDomains;
-        return Platform{files,         pasteboard,
-                        workspace,     suites,
-                        processes,     log,
-                        bundle,        finder,
-                        symbols,       standardDefaults,
-                        mainQueue,     userInitiatedQueue,
-                        notifications, application,
-                        statusBar,     graphics,
-                        alerts,        loginItems,
-                        accessibility, finderExtension,
-                        updater,       scripts,
-                        sleeper};
+        return Platform{files,         pasteboard,       workspace,     suites,
+                        processes,     log,              bundle,        finder,
+                        symbols,       standardDefaults, mainQueue,     userInitiatedQueue,
+                        notifications, application,      statusBar,     graphics,
+                        alerts,        loginItems,       accessibility, finderExtension,
+                        updater,       scripts,          sleeper};
     }
 };
 

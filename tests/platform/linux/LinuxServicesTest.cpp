@@ -3,14 +3,13 @@
 #include "platform/linux/LinuxUserDefaults.h"
 #include "platform/linux/Process.h"
 
+#include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPlatform.h"
 
-#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <thread>
 
 namespace orv::lnx {
 namespace {
@@ -18,21 +17,15 @@ namespace {
 using test::readFile;
 using test::writeFile;
 
-// Waits for a detached program to leave its mark.
-bool waitForFile(const Path& path, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        if (std::filesystem::exists(path.str())) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return false;
+bool waitForFile(const Path& path) {
+    return test::eventually([&] { return std::filesystem::exists(path.str()); }, 10);
 }
 
-Path makeScript(const test::TempDir& dir, std::string_view name, std::string_view body) {
+// A script that records its arguments, one per "|", into `out` once it has them all.
+Path recorder(const test::TempDir& dir, std::string_view name, const Path& out) {
     const Path script = dir / name;
-    writeFile(script, "#!/bin/sh\n" + std::string(body));
+    writeFile(script, "#!/bin/sh\nprintf '%s|' \"$@\" > \"$0.tmp\"; mv \"$0.tmp\" '" + out.str() +
+                          "'\n");
     chmod(script.str().c_str(), 0755);
     return script;
 }
@@ -43,39 +36,37 @@ class LinuxServicesTest : public ::testing::Test {
     test::ScopedEnv env;
 };
 
-TEST_F(LinuxServicesTest, LaunchStartsTheProgramWithExactlyItsArguments) {
-    const Path out = dir / "args";
-    const Path script = makeScript(
-        dir, "record", "printf '%s|' \"$@\" > \"$0.tmp\"; mv \"$0.tmp\" " + out.str() + "\n");
+TEST_F(LinuxServicesTest, LaunchAndHostURLsStartProgramsWithExactlyTheirArguments) {
     LinuxProcessLauncher launcher;
-    ASSERT_TRUE(launcher.launch(script, {"Finder", "two words", ""}));
-    ASSERT_TRUE(waitForFile(out));
-    EXPECT_EQ(readFile(out), "Finder|two words||");
-}
-
-TEST_F(LinuxServicesTest, LaunchReportsAProgramThatCannotRun) {
-    LinuxProcessLauncher launcher;
-    const auto missing = launcher.launch(dir / "missing", {});
-    ASSERT_FALSE(missing);
-    EXPECT_EQ(missing.error().code, ENOENT);
+    ASSERT_TRUE(launcher.launch(recorder(dir, "record", dir / "args"), {"Finder", "two words", ""}));
+    ASSERT_TRUE(waitForFile(dir / "args"));
+    EXPECT_EQ(readFile(dir / "args"), "Finder|two words||");
+    EXPECT_EQ(launcher.launch(dir / "missing", {}).error().code, ENOENT);
     writeFile(dir / "plain", "not executable");
     EXPECT_FALSE(launcher.launch(dir / "plain", {}));
+
+    env.set("ORVANE_HOST_PROGRAM", recorder(dir, "host", dir / "url").str());
+    LinuxWorkspace workspace(launcher);
+    ASSERT_TRUE(workspace.openURL("orvaneplus://create"));
+    ASSERT_TRUE(waitForFile(dir / "url"));
+    EXPECT_EQ(readFile(dir / "url"), "orvaneplus://create|");
+    EXPECT_FALSE(workspace.openURL("no scheme"));
 }
 
 TEST_F(LinuxServicesTest, RunWithInputFeedsStandardInputAndReportsTheExitStatus) {
-    const Path out = dir / "in";
-    const Path cat = makeScript(dir, "cat", "cat > " + out.str() + "\n");
-    std::string big(1 << 20, 'x');
-    ASSERT_TRUE(runWithInput(cat, {}, big));
-    EXPECT_EQ(readFile(out).size(), big.size());
-    const Path failing = makeScript(dir, "fail", "exit 3\n");
-    EXPECT_FALSE(runWithInput(failing, {}, "x"));
-    const Path early = makeScript(dir, "early", "exit 0\n");
-    EXPECT_FALSE(runWithInput(early, {}, big))
+    const Path cat = dir / "cat";
+    writeFile(cat, "#!/bin/sh\ncat > \"$0.out\"; exit \"$1\"\n");
+    chmod(cat.str().c_str(), 0755);
+    const std::string big(1 << 20, 'x');
+    ASSERT_TRUE(runWithInput(cat, {"0"}, big));
+    EXPECT_EQ(readFile(dir / "cat.out").size(), big.size());
+    EXPECT_FALSE(runWithInput(cat, {"3"}, "x"));
+    writeFile(cat, "#!/bin/sh\nexit 0\n");
+    EXPECT_FALSE(runWithInput(cat, {}, big))
         << "a reader that leaves before taking its input is a failure, not a SIGPIPE";
 }
 
-TEST_F(LinuxServicesTest, PasteboardWithoutDisplayIsAFileHoldingTheLastString) {
+TEST_F(LinuxServicesTest, PasteboardWithoutDisplayIsAPrivateFileHoldingTheLastString) {
     env.unset("DISPLAY");
     env.unset("WAYLAND_DISPLAY");
     env.set("XDG_RUNTIME_DIR", dir.path().str());
@@ -84,34 +75,12 @@ TEST_F(LinuxServicesTest, PasteboardWithoutDisplayIsAFileHoldingTheLastString) {
     pasteboard.clearContents();
     EXPECT_EQ(readFile(dir / "orvane/pasteboard.txt"), "");
     ASSERT_TRUE(pasteboard.setString("/a/b.txt\n/a/c", kPasteboardTypeString));
-    EXPECT_EQ(readFile(dir / "orvane/pasteboard.txt"), "/a/b.txt\n/a/c");
     EXPECT_FALSE(pasteboard.setString("x", "public.file-url"));
     EXPECT_EQ(readFile(dir / "orvane/pasteboard.txt"), "/a/b.txt\n/a/c");
-}
-
-TEST_F(LinuxServicesTest, RuntimeFolderMustBeThisUsersOwnAndPrivate) {
-    env.set("XDG_RUNTIME_DIR", dir.path().str());
-    std::filesystem::create_directory((dir / "orvane").str());
     chmod((dir / "orvane").str().c_str(), 0777);
-    env.unset("DISPLAY");
-    env.unset("WAYLAND_DISPLAY");
-    LinuxPasteboard pasteboard;
-    EXPECT_FALSE(pasteboard.setString("secret", kPasteboardTypeString));
-    EXPECT_FALSE(std::filesystem::exists((dir / "orvane/pasteboard.txt").str()));
-}
-
-TEST_F(LinuxServicesTest, HostURLsStartTheHostProgramWithTheURL) {
-    const Path out = dir / "url";
-    const Path host = makeScript(dir, "host",
-                                 "printf '%s' \"$1\" > " + out.str() + ".tmp; mv " + out.str() +
-                                     ".tmp " + out.str() + "\n");
-    env.set("ORVANE_HOST_PROGRAM", host.str());
-    LinuxProcessLauncher launcher;
-    LinuxWorkspace workspace(launcher);
-    ASSERT_TRUE(workspace.openURL("orvaneplus://create"));
-    ASSERT_TRUE(waitForFile(out));
-    EXPECT_EQ(readFile(out), "orvaneplus://create");
-    EXPECT_FALSE(workspace.openURL("no scheme"));
+    EXPECT_FALSE(pasteboard.setString("secret", kPasteboardTypeString))
+        << "a runtime folder others can write is not ours";
+    EXPECT_EQ(readFile(dir / "orvane/pasteboard.txt"), "/a/b.txt\n/a/c");
 }
 
 TEST_F(LinuxServicesTest, LogLinesGoToTheLogFileOneLineEach) {
@@ -125,40 +94,27 @@ TEST_F(LinuxServicesTest, LogLinesGoToTheLogFileOneLineEach) {
                                      "/a/line\\nbreak\n");
 }
 
-TEST_F(LinuxServicesTest, UserDefaultsPersistPerDomain) {
+TEST_F(LinuxServicesTest, UserDefaultsPersistPerDomainAndSeeOtherWritersAfterSynchronize) {
     env.set("XDG_CONFIG_HOME", (dir / "config").str());
     LinuxUserDefaultsSuites suites;
+    auto reader = suites.suite("com.apple.finder");
     {
         auto finder = suites.suite("com.apple.finder");
-        ASSERT_TRUE(finder);
-        EXPECT_FALSE(finder->boolForKey("AppleShowAllFiles"));
         finder->setBool(true, "AppleShowAllFiles");
         finder->setBool(false, "Other\tkey");
         EXPECT_TRUE(finder->synchronize());
     }
-    auto again = suites.suite("com.apple.finder");
-    EXPECT_TRUE(again->boolForKey("AppleShowAllFiles"));
-    EXPECT_FALSE(again->boolForKey("Other\tkey"));
+    EXPECT_FALSE(reader->boolForKey("AppleShowAllFiles")) << "not before synchronize";
+    reader->synchronize();
+    EXPECT_TRUE(reader->boolForKey("AppleShowAllFiles"));
+    EXPECT_FALSE(reader->boolForKey("Other\tkey"));
     EXPECT_FALSE(suites.suite("other.domain")->boolForKey("AppleShowAllFiles"));
-    EXPECT_TRUE(std::filesystem::exists((dir / "config/orvane/com.apple.finder.defaults").str()));
     EXPECT_EQ(suites.suite("../evil"), nullptr);
-    EXPECT_EQ(suites.suite(""), nullptr);
-}
-
-TEST_F(LinuxServicesTest, UserDefaultsSeeOtherWritersAfterSynchronize) {
-    env.set("XDG_CONFIG_HOME", (dir / "config").str());
-    LinuxUserDefaultsSuites suites;
-    auto reader = suites.suite("d");
-    suites.suite("d")->setBool(true, "k");
-    EXPECT_FALSE(reader->boolForKey("k"));
-    reader->synchronize();
-    EXPECT_TRUE(reader->boolForKey("k"));
     writeFile(dir / "config/orvane/d.defaults", "garbage line\nk\tstring\ttrue\n");
-    reader->synchronize();
-    EXPECT_FALSE(reader->boolForKey("k")) << "a string is not a Boolean";
+    EXPECT_FALSE(suites.suite("d")->boolForKey("k")) << "a string is not a Boolean";
 }
 
-TEST_F(LinuxServicesTest, BundlePicksTheLanguageFromTheEnvironment) {
+TEST_F(LinuxServicesTest, BundlePicksTheLanguageAndShowsKeysItHasNoTextFor) {
     for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
         env.unset(name);
     }
@@ -169,9 +125,7 @@ TEST_F(LinuxServicesTest, BundlePicksTheLanguageFromTheEnvironment) {
     EXPECT_EQ(LinuxBundle::preferredLanguage(), "en");
     env.set("LANGUAGE", "de_DE:es");
     EXPECT_EQ(LinuxBundle::preferredLanguage(), "de");
-}
 
-TEST_F(LinuxServicesTest, BundleShowsKeysItHasNoTextFor) {
     std::filesystem::create_directories((dir / "en.lproj").str());
     std::filesystem::create_directories((dir / "es.lproj").str());
     writeFile(dir / "en.lproj/Localizable.strings", "\"menu.cut\" = \"Cut\";");
@@ -181,22 +135,8 @@ TEST_F(LinuxServicesTest, BundleShowsKeysItHasNoTextFor) {
     LinuxBundle spanish(dir.path(), "es", log);
     EXPECT_EQ(spanish.localizedString("menu.cut"), "Cortar");
     EXPECT_EQ(spanish.localizedString("menu.paste"), "menu.paste");
-    ASSERT_EQ(sink.lines.size(), 1u) << "the broken table is reported";
-    LinuxBundle german(dir.path(), "de", log);
-    EXPECT_EQ(german.language(), "en");
-    EXPECT_EQ(german.localizedString("menu.cut"), "Cut");
-    LinuxBundle none(dir / "missing", "en", log);
-    EXPECT_EQ(none.localizedString("menu.cut"), "menu.cut");
-    EXPECT_EQ(sink.lines.size(), 2u);
-}
-
-TEST_F(LinuxServicesTest, SymbolCatalogKnowsTheProductsSymbolsOnly) {
-    LinuxSymbolCatalog symbols;
-    const auto scissors = symbols.systemSymbol("scissors");
-    ASSERT_TRUE(scissors);
-    EXPECT_EQ(scissors->symbolName, "scissors");
-    EXPECT_GT(scissors->size().width, 0);
-    EXPECT_EQ(symbols.systemSymbol("no.such.symbol"), nullptr);
+    EXPECT_EQ(sink.lines.size(), 1u) << "the broken table is reported";
+    EXPECT_EQ(LinuxBundle(dir.path(), "de", log).localizedString("menu.cut"), "Cut");
 }
 
 } // namespace
