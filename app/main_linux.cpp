@@ -5,6 +5,7 @@
 //   orvane-host [URL...]            run (and open the URLs) until Quit, SIGTERM or SIGINT
 //   orvane-host --print-ui          launch, print the user interface, quit
 //   orvane-host --status-icon PNG   launch, write the status icon to PNG, quit
+// The last two only show: they leave the login item and everything else on the machine alone.
 
 #include "app/shell/Orvane_App.h"
 #include "platform/linux/HostInstance.h"
@@ -87,7 +88,8 @@ int main(int argc, char** argv) {
                                     {{"CFBundleName", "Orvane+"},
                                      {"CFBundleIdentifier", "tamsel.Orvane-"},
                                      {"CFBundleShortVersionString", ORVANE_VERSION},
-                                     {"NSHumanReadableCopyright", "© 2026 Tamsel"}}});
+                                     {"NSHumanReadableCopyright", "© 2026 Tamsel"}}},
+                                   /*diagnostic=*/oneShot);
     auto& application = system.application();
     const auto printUI = [&system] {
         std::cout << orv::lnx::describeUserInterface(system.application(),

@@ -142,10 +142,28 @@ void FinderSync::copyPath(Sender) {
     platform_.pasteboard.setString(text, kPasteboardTypeString);
 }
 
+// Whether `path` can be handed to the host and come back as itself; if not, says why in the
+// log under `what` ("cutting", "creating", "pasting").
+bool FinderSync::carriesIntact(const Path& path, std::string_view what) {
+    const auto why = handoff::whyNotCarried(path.str());
+    if (why) {
+        log_("ERROR %{public}@: “%{public}@” %{public}@; nothing was handed over",
+             std::string(what), path.str(), *why);
+    }
+    return !why;
+}
+
 void FinderSync::cutItems(Sender) {
     const auto selection = platform_.finderSync.selectedItemURLs();
     if (!hasItems(selection)) {
         return; // an earlier cut stays pending
+    }
+    // Refused whole: a cut list in which one line came back as other paths would move items
+    // nobody chose.
+    for (const auto& item : *selection) {
+        if (!carriesIntact(item, "cutting")) {
+            return;
+        }
     }
     if (!handoff::writeCutList(platform_.files, *selection)) {
         return; // no container: nothing written, nothing logged
@@ -154,7 +172,7 @@ void FinderSync::cutItems(Sender) {
 }
 
 void FinderSync::pasteItems(Sender) {
-    if (const auto folder = resolvePasteFolder()) {
+    if (const auto folder = resolvePasteFolder(); folder && carriesIntact(*folder, "pasting")) {
         handoff::requestPaste(platform_.files, platform_.workspace, *folder);
     }
 }
@@ -213,7 +231,9 @@ void FinderSync::toggleHiddenFiles(Sender) {
 }
 
 void FinderSync::requestNewFile(std::string_view ext) {
-    handoff::requestCreate(platform_.files, platform_.workspace, resolveTargetFolder(), ext);
+    if (const Path folder = resolveTargetFolder(); carriesIntact(folder, "creating")) {
+        handoff::requestCreate(platform_.files, platform_.workspace, folder, ext);
+    }
 }
 
 bool FinderSync::isFolder(const Path& path) {
@@ -244,7 +264,9 @@ void FinderSync::toggleFinderHiddenFiles() {
     if (auto defaults = platform_.defaultsSuites.suite(kFinderDefaultsSuite)) {
         // Written explicitly, so an absent key becomes true.
         defaults->setBool(!defaults->boolForKey(kShowAllFilesKey), kShowAllFilesKey);
-        defaults->synchronize();
+        if (!defaults->synchronize()) {
+            log_("ERROR toggling hidden files: Finder's preferences could not be written");
+        }
     }
     // Finder reads the preference when it starts; the exit status is not awaited.
     (void)platform_.processes.launch(Path(kKillall), {std::string(kFinderProcessName)});

@@ -75,6 +75,7 @@ class FinderSync final : public Responder {
     MenuItemPtr makeItem(std::string_view titleKey, std::string_view action,
                          std::string_view symbol);
     void requestNewFile(std::string_view ext);
+    bool carriesIntact(const Path& path, std::string_view what);
     bool isFolder(const Path& path);
 
     Platform platform_;

@@ -6,6 +6,7 @@
 #include "platform/Image.h"
 #include "platform/Path.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <set>
@@ -23,8 +24,15 @@ class FileManager {
     // containerURLForSecurityApplicationGroupIdentifier: (absent when it cannot be had)
     virtual std::optional<Path> containerURL(std::string_view groupIdentifier) = 0;
 
-    // stringWithContentsOfURL:encoding:NSUTF8StringEncoding: invalid UTF-8 is a failure.
-    virtual Expected<std::string> readUTF8(const Path& path) = 0;
+    struct ReadOptions {
+        std::size_t maxBytes = SIZE_MAX; // a longer file is refused, not read
+        bool followLinks = true;         // false: a symbolic link is refused
+    };
+    // stringWithContentsOfURL:encoding:NSUTF8StringEncoding: invalid UTF-8 is a failure. Only
+    // a regular file is read; anything else (a FIFO, a device, a folder) is refused without
+    // waiting on it (open with O_NONBLOCK, then fstat).
+    virtual Expected<std::string> readUTF8(const Path& path, const ReadOptions& options) = 0;
+    Expected<std::string> readUTF8(const Path& path) { return readUTF8(path, ReadOptions{}); }
 
     enum class WriteMode {
         inPlace, // writeToURL:atomically:NO

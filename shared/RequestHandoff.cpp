@@ -25,6 +25,29 @@ void clearRequest(FileManager& files, const Path& dir, std::string_view name) {
     (void)files.writeUTF8(dir.appending(name), "", WriteMode::atomic);
 }
 
+// A request file as the extension writes it: a regular file of bounded size, not a link
+// (which might lead anywhere) or a FIFO (which would block the reader).
+Expected<std::string> readRequest(FileManager& files, const Path& dir, std::string_view name) {
+    return files.readUTF8(dir.appending(name), {kMaxRequestBytes, false});
+}
+
+// The request's text, or nullopt when there is none; a file that is there but unreadable is
+// worth a line in the log, a missing one is not.
+std::optional<std::string> takeText(FileManager& files, const Path& dir, std::string_view name,
+                                    const Log& log) {
+    auto text = readRequest(files, dir, name);
+    if (!text) {
+        if (text.error().kind != Error::Kind::notFound) {
+            log("Ignored a request: %{public}@", text.error().localizedDescription);
+        }
+        return std::nullopt;
+    }
+    if (text->empty()) {
+        return std::nullopt;
+    }
+    return std::move(text.value());
+}
+
 } // namespace
 
 std::vector<std::string> parseLines(std::string_view content) {
@@ -40,6 +63,23 @@ std::vector<std::string> parseLines(std::string_view content) {
         }
         content.remove_prefix(lf + 1);
     }
+}
+
+std::optional<std::string> whyNotCarried(std::string_view path) {
+    if (path.find('\0') != std::string_view::npos) {
+        return "holds a NUL byte";
+    }
+    if (!isValidUTF8(path)) {
+        return "is not valid UTF-8";
+    }
+    if (path.find_first_of("\n\r") != std::string_view::npos) {
+        return "holds a line break";
+    }
+    const auto lines = parseLines(path);
+    if (lines.size() != 1 || lines[0] != path) {
+        return "begins or ends with white space";
+    }
+    return std::nullopt;
 }
 
 bool writeCutList(FileManager& files, const std::vector<Path>& items) {
@@ -86,17 +126,17 @@ bool hasPendingCut(FileManager& files) {
     if (!dir) {
         return false;
     }
-    const auto content = files.readUTF8(dir->appending(kCutFile));
+    const auto content = readRequest(files, *dir, kCutFile);
     return content && !trimmingWhitespaceAndNewlines(*content).empty();
 }
 
-std::optional<CreateRequest> takeCreateRequest(FileManager& files) {
+std::optional<CreateRequest> takeCreateRequest(FileManager& files, const Log& log) {
     const auto dir = container(files);
     if (!dir) {
         return std::nullopt;
     }
-    const auto content = files.readUTF8(dir->appending(kPendingFile));
-    if (!content || content->empty()) {
+    const auto content = takeText(files, *dir, kPendingFile, log);
+    if (!content) {
         return std::nullopt;
     }
     clearRequest(files, *dir, kPendingFile);
@@ -111,17 +151,17 @@ std::optional<CreateRequest> takeCreateRequest(FileManager& files) {
     return request;
 }
 
-std::optional<PasteRequest> takePasteRequest(FileManager& files) {
+std::optional<PasteRequest> takePasteRequest(FileManager& files, const Log& log) {
     const auto dir = container(files);
     if (!dir) {
         return std::nullopt;
     }
-    const auto cut = files.readUTF8(dir->appending(kCutFile));
-    if (!cut || cut->empty()) {
+    const auto cut = takeText(files, *dir, kCutFile, log);
+    if (!cut) {
         return std::nullopt;
     }
-    const auto paste = files.readUTF8(dir->appending(kPasteFile));
-    if (!paste || paste->empty()) {
+    const auto paste = takeText(files, *dir, kPasteFile, log);
+    if (!paste) {
         return std::nullopt;
     }
     clearRequest(files, *dir, kCutFile);

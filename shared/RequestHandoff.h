@@ -3,6 +3,7 @@
 // application group's shared container and two URLs of the host's scheme. The extension writes
 // a request file whole and only then opens the URL; the host reads it and empties it.
 
+#include "platform/Log.h"
 #include "platform/Services.h"
 
 #include <optional>
@@ -27,9 +28,17 @@ inline constexpr std::string_view kPasteURL = "orvaneplus://paste";
 // The kind a create request names when its file holds only the folder.
 inline constexpr std::string_view kDefaultExtension = "txt";
 
+// A request file longer than this is planted, not written by the extension: it is not read.
+inline constexpr std::size_t kMaxRequestBytes = 1 << 20;
+
 // Splits at every line feed, trims white space and line ends from each piece and drops the
 // pieces left empty, keeping the order. Carriage returns and stray blanks are thus tolerated.
 std::vector<std::string> parseLines(std::string_view content);
+
+// Why `path` would not come back unchanged from parseLines, so that a request holding it
+// would name another item (a line break inside, white space at an end, NUL, bytes that are
+// not UTF-8); nullopt when it travels intact.
+std::optional<std::string> whyNotCarried(std::string_view path);
 
 // ---- Extension side. Each asks for the container first and does nothing without one. ----
 
@@ -59,9 +68,11 @@ struct PasteRequest {
 };
 
 // Reads "pending.txt"; when it holds anything, empties it and returns the request it names.
-std::optional<CreateRequest> takeCreateRequest(FileManager& files);
+// A request file that is there but cannot be read (not a regular file, a link, too long, not
+// UTF-8) is left as it is, and `log` says why.
+std::optional<CreateRequest> takeCreateRequest(FileManager& files, const Log& log);
 // Reads "cut.txt" and "paste.txt"; when both hold something, empties both (cut first) and
-// returns the items and the destination.
-std::optional<PasteRequest> takePasteRequest(FileManager& files);
+// returns the items and the destination. Unreadable files as for a create request.
+std::optional<PasteRequest> takePasteRequest(FileManager& files, const Log& log);
 
 } // namespace orv::handoff

@@ -26,7 +26,8 @@ struct Request {
     std::optional<orv::Path> target;
 };
 
-// As Finder hands paths over: absolute, without "." components, doubled or trailing slashes.
+// As Finder hands paths over: absolute and standardized, without "." or ".." components (".."
+// resolved lexically, as NSURL's standardizing does), doubled or trailing slashes.
 orv::Path absolutePath(std::string_view given) {
     std::string joined;
     if (given.empty() || given.front() != '/') {
@@ -42,7 +43,9 @@ orv::Path absolutePath(std::string_view given) {
     while (!rest.empty()) {
         const auto slash = rest.find('/');
         const auto part = rest.substr(0, slash);
-        if (!part.empty() && part != ".") {
+        if (part == "..") {
+            clean.erase(clean.empty() ? 0 : clean.rfind('/'));
+        } else if (!part.empty() && part != ".") {
             clean += '/';
             clean += part;
         }

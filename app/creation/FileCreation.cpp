@@ -47,6 +47,9 @@ std::string_view bytesFor(Contents contents) {
     return {};
 }
 
+// Far more names than any folder holds: "Untitled 99999.txt" is the last one tried.
+constexpr int kMaxNameTries = 100000;
+
 // base.ext, then "base 1.ext", "base 2.ext", ...
 Path candidate(const Path& folder, const std::string& base, std::string_view ext, int n) {
     std::string name = base;
@@ -78,7 +81,8 @@ void AppDelegate::createFile(const Path& folder, std::string_view ext) {
     const std::string base = untitledBaseName();
     const Contents contents = contentsFor(ext);
     auto& files = platform_.files;
-    for (int n = 0;; ++n) {
+    // Bounded, so a folder where every name answers "taken" ends the search with an error.
+    for (int n = 0; n < kMaxNameTries; ++n) {
         const Path file = candidate(folder, base, ext, n);
         if (files.fileExists(file)) {
             continue;
@@ -101,6 +105,7 @@ void AppDelegate::createFile(const Path& folder, std::string_view ext) {
         revealAndRename(file);
         return;
     }
+    log("ERROR creating: %{public}@", "“" + folder.str() + "” has no free name for a new file.");
 }
 
 } // namespace orv

@@ -11,11 +11,17 @@ namespace {
 constexpr double kRevealDelay = 0.3;
 constexpr std::string_view kMoveErrorTitle = "Error al mover";
 
-// Whether the path names an item by an absolute path with a real last name: no "." or ".."
-// (which would resolve elsewhere) and not the root itself.
-bool namesAnItem(const std::string& path) {
-    if (path.empty() || path.front() != '/' || path == "/") {
-        return false;
+// Why the cut line does not name one item by an absolute path with a real last name, or
+// nullopt when it does. A NUL would cut the path short, "." or ".." would resolve elsewhere.
+std::optional<std::string> whyNotAnItem(const std::string& path) {
+    if (path.find('\0') != std::string::npos) {
+        return "holds a NUL byte";
+    }
+    if (path.empty() || path.front() != '/') {
+        return "is not an absolute path";
+    }
+    if (path == "/") {
+        return "is the root folder, not an item in it";
     }
     std::size_t start = 1;
     while (start <= path.size()) {
@@ -23,20 +29,20 @@ bool namesAnItem(const std::string& path) {
         const auto part = std::string_view(path).substr(
             start, slash == std::string::npos ? std::string::npos : slash - start);
         if (part == "." || part == "..") {
-            return false;
+            return "holds a “.” or “..” part";
         }
         if (slash == std::string::npos) {
             break;
         }
         start = slash + 1;
     }
-    return true;
+    return std::nullopt;
 }
 
 } // namespace
 
 void AppDelegate::handlePasteRequest() {
-    const auto request = handoff::takePasteRequest(platform_.files);
+    const auto request = handoff::takePasteRequest(platform_.files, log);
     if (!request) {
         return;
     }
@@ -47,19 +53,22 @@ void AppDelegate::handlePasteRequest() {
     std::vector<Path> movedURLs;
     std::vector<std::string> failureLines;
     const Path destination(request->destination);
-    if (!destination.isAbsolute()) {
-        // Never resolved against the host's own working folder.
-        const std::string why = "“" + request->destination + "” is not an absolute folder path.";
+    const bool nul = request->destination.find('\0') != std::string::npos;
+    if (nul || !destination.isAbsolute()) {
+        // Never resolved against the host's own working folder, never cut short at a NUL.
+        const std::string why =
+            "“" + request->destination +
+            (nul ? "” names no folder: it holds a NUL byte." : "” is not an absolute folder path.");
         log("ERROR moving: %{public}@", why);
         failureLines.push_back(why);
     } else {
         for (const auto& item : request->items) {
             const Path source(item);
             const std::string name = source.lastComponent();
-            if (!namesAnItem(item)) {
-                const std::string why = "“" + item + "” is not an absolute path to an item.";
-                log("ERROR moving: %{public}@", why);
-                failureLines.push_back(item + ": " + why);
+            if (const auto why = whyNotAnItem(item)) {
+                const std::string line = "“" + item + "” " + *why + ".";
+                log("ERROR moving: %{public}@", line);
+                failureLines.push_back(item + ": " + line);
                 continue;
             }
             const Path target = destination.appending(name);

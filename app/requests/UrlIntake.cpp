@@ -27,14 +27,17 @@ void AppDelegate::handleIncomingURLs(const std::vector<std::string>& urls) {
 }
 
 void AppDelegate::handleCreateRequest() {
-    const auto request = handoff::takeCreateRequest(platform_.files);
+    const auto request = handoff::takeCreateRequest(platform_.files, log);
     if (!request) {
         return;
     }
     const Path folder(request->folder);
-    if (!folder.isAbsolute()) {
-        // Never resolved against the host's own working folder.
-        const std::string why = "“" + request->folder + "” is not an absolute folder path.";
+    // Never resolved against the host's own working folder, never cut short at a NUL.
+    const bool nul = (request->folder + request->ext).find('\0') != std::string::npos;
+    if (nul || !folder.isAbsolute()) {
+        const std::string why = "“" + request->folder +
+                                (nul ? "” names no folder: the request holds a NUL byte."
+                                     : "” is not an absolute folder path.");
         log("ERROR creating: %{public}@", why);
         showRequestRefusedAlert(platform_.bundle.localizedString("alert.createRefused"), why);
         return;

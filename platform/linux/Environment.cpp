@@ -49,16 +49,29 @@ std::optional<Path> runtimeDirectory() {
     } else {
         dir = Path("/tmp/orvane-runtime-" + std::to_string(getuid()));
     }
-    if (!makeDirectories(dir, 0700)) {
-        return std::nullopt;
-    }
     // Only a folder of this user's own that nobody else can enter will do.
-    struct stat st {};
-    if (lstat(dir.str().c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid() ||
-        (st.st_mode & 0077) != 0) {
+    if (!makeDirectories(dir, 0700) || whyNotPrivate(dir, 0077)) {
         return std::nullopt;
     }
     return dir;
+}
+
+std::optional<std::string> whyNotPrivate(const Path& dir, unsigned forbidden) {
+    struct stat st {};
+    if (lstat(dir.str().c_str(), &st) != 0) {
+        return std::string(std::strerror(errno));
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        return std::string("not a folder of its own");
+    }
+    if (st.st_uid != getuid()) {
+        return "owned by user " + std::to_string(st.st_uid);
+    }
+    if ((st.st_mode & forbidden) != 0) {
+        return std::string((st.st_mode & forbidden & 0022) != 0 ? "writable by others"
+                                                                : "open to others");
+    }
+    return std::nullopt;
 }
 
 Path executableDirectory() {

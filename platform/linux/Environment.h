@@ -31,6 +31,10 @@ std::optional<Path> findProgram(std::string_view name, bool besideProgramFirst);
 // mkdir -p, the last folder with `mode`; an existing folder is fine.
 Status makeDirectories(const Path& path, unsigned mode);
 
+// Why the folder is not this user's own (a link, another owner, or any of the `forbidden`
+// permission bits set), or nullopt when it is.
+std::optional<std::string> whyNotPrivate(const Path& dir, unsigned forbidden);
+
 // An error for errno `code`: "<what> “<path>”: <strerror>".
 Error posixError(int code, std::string_view what, const Path& path);
 

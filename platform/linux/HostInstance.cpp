@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -168,17 +169,20 @@ Expected<HostClaim> claimHost(const std::vector<std::string>& urls, double waitS
     }
 }
 
-UrlServer::UrlServer(LinuxRunLoop& runLoop, HostClaim claim, const Log& log, Deliver deliver)
-    : runLoop_(runLoop), claim_(claim), log_(log), deliver_(std::move(deliver)) {
-    runLoop_.watchReadable(claim_.listenFd, [this] { accept(); });
+UrlServer::UrlServer(LinuxRunLoop& mainLoop, HostClaim claim, const Log& log, Deliver deliver,
+                     double clientTimeout)
+    : mainLoop_(mainLoop), claim_(claim), log_(log), deliver_(std::move(deliver)),
+      clientTimeout_(clientTimeout) {
+    loop_.watchReadable(claim_.listenFd, [this] { accept(); });
+    thread_ = std::thread([this] { loop_.run(); });
 }
 
 UrlServer::~UrlServer() {
-    for (const auto& [fd, buffer] : clients_) {
-        runLoop_.unwatch(fd);
+    loop_.stop();
+    thread_.join();
+    for (const auto& [fd, client] : clients_) {
         close(fd);
     }
-    runLoop_.unwatch(claim_.listenFd);
     close(claim_.listenFd);
     close(claim_.lockFd);
 }
@@ -186,9 +190,27 @@ UrlServer::~UrlServer() {
 void UrlServer::accept() {
     while (true) {
         const int fd = accept4(claim_.listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0 && (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)) {
+            // The connection stays queued and the listener readable: watching it now would
+            // spin. Pause, then try again.
+            if (!acceptPaused_) {
+                log_("Out of file descriptors: URL connections wait (%{public}@)",
+                     std::string(std::strerror(errno)));
+            }
+            acceptPaused_ = true;
+            loop_.unwatch(claim_.listenFd);
+            loop_.asyncAfter(kAcceptPause, [this] {
+                loop_.watchReadable(claim_.listenFd, [this] { accept(); });
+            });
+            return;
+        }
         if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) {
+                continue;
+            }
             return; // nothing more waiting
         }
+        acceptPaused_ = false;
         ucred peer{};
         socklen_t size = sizeof peer;
         if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.uid != getuid()) {
@@ -196,10 +218,12 @@ void UrlServer::accept() {
             close(fd);
             continue;
         }
-        clients_[fd];
-        runLoop_.watchReadable(fd, [this, fd] { readFrom(fd); });
-        runLoop_.asyncAfter(kClientTimeout, [this, fd] {
-            if (clients_.count(fd) != 0) {
+        const std::uint64_t serial = ++nextSerial_;
+        clients_[fd] = Client{{}, serial};
+        loop_.watchReadable(fd, [this, fd] { readFrom(fd); });
+        loop_.asyncAfter(clientTimeout_, [this, fd, serial] {
+            const auto found = clients_.find(fd);
+            if (found != clients_.end() && found->second.serial == serial) {
                 log_("Ignored a URL message that did not end in time");
                 finish(fd, false);
             }
@@ -208,7 +232,7 @@ void UrlServer::accept() {
 }
 
 void UrlServer::readFrom(int fd) {
-    auto& buffer = clients_[fd];
+    auto& buffer = clients_[fd].buffer;
     char chunk[4096];
     while (true) {
         const ssize_t n = read(fd, chunk, sizeof chunk);
@@ -232,14 +256,15 @@ void UrlServer::readFrom(int fd) {
         finish(fd, false);
         return;
     }
+    // Queued before the answer, so "OK" never promises what is not on its way.
+    mainLoop_.async([this, urls = std::move(*urls)]() mutable { deliver_(std::move(urls)); });
     finish(fd, true);
-    deliver_(std::move(*urls));
 }
 
 void UrlServer::finish(int fd, bool accepted) {
     const std::string_view answer = accepted ? kAccepted : kRefused;
     (void)!send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
-    runLoop_.unwatch(fd);
+    loop_.unwatch(fd);
     close(fd);
     clients_.erase(fd);
 }

@@ -16,6 +16,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace orv::lnx {
@@ -30,11 +31,15 @@ struct HostClaim {
 // waited for, up to `waitSeconds`.
 Expected<HostClaim> claimHost(const std::vector<std::string>& urls, double waitSeconds = 10);
 
-// Serves the socket of a primary claim on the run loop.
+// Serves the socket of a primary claim on a thread of its own, so a sender is answered at once
+// even while the main thread is busy (a long move): "OK" means the URLs are queued, and
+// `deliver` runs with them on `mainLoop`, in arrival order. Each connection has its own
+// deadline; out of descriptors, it pauses accepting for a moment (logged once).
 class UrlServer {
   public:
     using Deliver = std::function<void(std::vector<std::string>)>;
-    UrlServer(LinuxRunLoop& runLoop, HostClaim claim, const Log& log, Deliver deliver);
+    UrlServer(LinuxRunLoop& mainLoop, HostClaim claim, const Log& log, Deliver deliver,
+              double clientTimeout = kClientTimeout);
     ~UrlServer();
     UrlServer(const UrlServer&) = delete;
     UrlServer& operator=(const UrlServer&) = delete;
@@ -46,16 +51,27 @@ class UrlServer {
     static std::optional<std::vector<std::string>> parseMessage(std::string_view message);
     static std::string makeMessage(const std::vector<std::string>& urls);
 
+    static constexpr double kAcceptPause = 0.25;
+
   private:
+    struct Client {
+        std::string buffer;
+        std::uint64_t serial = 0; // tells this connection from a later one on the same fd
+    };
     void accept();
     void readFrom(int fd);
     void finish(int fd, bool accepted);
 
-    LinuxRunLoop& runLoop_;
+    LinuxRunLoop& mainLoop_;
+    LinuxRunLoop loop_; // the server thread's own
     HostClaim claim_;
     Log log_;
     Deliver deliver_;
-    std::map<int, std::string> clients_;
+    double clientTimeout_;
+    std::map<int, Client> clients_;
+    std::uint64_t nextSerial_ = 0;
+    bool acceptPaused_ = false;
+    std::thread thread_;
 };
 
 } // namespace orv::lnx

@@ -45,7 +45,21 @@ bool validComponent(std::string_view name) {
            name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
 }
 
+// A path holding NUL would be cut short by every system call, naming another item: refused
+// before it reaches one.
+bool holdsNul(const Path& path) {
+    return path.str().find('\0') != std::string::npos;
+}
+
+Error nulError(const Path& path) {
+    return Error{EINVAL, "The path “" + path.str().substr(0, path.str().find('\0')) +
+                             "\\x00…” holds a NUL byte."};
+}
+
 } // namespace
+
+LinuxFileManager::LinuxFileManager(LogSink* logSink, std::string subsystem)
+    : logSink_(logSink), subsystem_(std::move(subsystem)) {}
 
 std::optional<Path> LinuxFileManager::containerURL(std::string_view groupIdentifier) {
     if (!validComponent(groupIdentifier)) {
@@ -58,32 +72,60 @@ std::optional<Path> LinuxFileManager::containerURL(std::string_view groupIdentif
     if (!container.isAbsolute() || !makeDirectories(container, 0700)) {
         return std::nullopt;
     }
+    // Another user who owns or may write into the container could plant requests that move
+    // this user's files: such a container is not ours.
+    if (const auto why = whyNotPrivate(container, 0022)) {
+        if (logSink_ != nullptr) {
+            logSink_->write(subsystem_, "FileManager",
+                            "Refused the group container " + container.str() + ": " + *why);
+        }
+        return std::nullopt;
+    }
     return container;
 }
 
-Expected<std::string> LinuxFileManager::readUTF8(const Path& path) {
-    const int fd = open(path.str().c_str(), O_RDONLY | O_CLOEXEC);
+Expected<std::string> LinuxFileManager::readUTF8(const Path& path, const ReadOptions& options) {
+    if (holdsNul(path)) {
+        return nulError(path);
+    }
+    // Non-blocking, so a FIFO planted under the name cannot hold us in open().
+    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (options.followLinks ? 0 : O_NOFOLLOW);
+    const int fd = open(path.str().c_str(), flags);
+    if (fd < 0 && errno == ELOOP && !options.followLinks) {
+        return Error{ELOOP, "“" + path.str() + "” is a symbolic link, not a file."};
+    }
     if (fd < 0) {
         return posixError(errno, "Couldn’t open", path);
     }
+    constexpr int kNotRegular = -1;
+    struct stat st {};
+    int error = fstat(fd, &st) != 0 ? errno : !S_ISREG(st.st_mode) ? kNotRegular : 0;
+    if (error == 0 && static_cast<std::uint64_t>(st.st_size) > options.maxBytes) {
+        error = EFBIG;
+    }
     std::string content;
     char buffer[16384];
-    while (true) {
+    while (error == 0) {
         const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            const int error = errno;
-            close(fd);
-            return posixError(error, "Couldn’t read", path);
+        if (n < 0 && errno == EINTR) {
+            continue;
         }
-        if (n == 0) {
+        if (n <= 0) {
+            error = n < 0 ? errno : 0;
             break;
         }
         content.append(buffer, static_cast<std::size_t>(n));
+        if (content.size() > options.maxBytes) {
+            error = EFBIG; // it grew while we read
+        }
     }
     close(fd);
+    if (error == kNotRegular) {
+        return Error{EINVAL, "“" + path.str() + "” is not a regular file."};
+    }
+    if (error != 0) {
+        return posixError(error, "Couldn’t read", path);
+    }
     if (!isValidUTF8(content)) {
         return posixError(EILSEQ, "Not UTF-8 text", path);
     }
@@ -122,6 +164,9 @@ Status writeAtomically(const Path& path, std::string_view data) {
 }
 
 Status LinuxFileManager::writeUTF8(const Path& path, std::string_view text, WriteMode mode) {
+    if (holdsNul(path)) {
+        return nulError(path);
+    }
     if (mode == WriteMode::atomic) {
         return writeAtomically(path, text);
     }
@@ -139,7 +184,7 @@ Status LinuxFileManager::writeUTF8(const Path& path, std::string_view text, Writ
 std::optional<bool> LinuxFileManager::isDirectory(const Path& path) {
     // Like the URL resource value, a symbolic link is not followed: it is a link, not a folder.
     struct stat st {};
-    if (lstat(path.str().c_str(), &st) != 0) {
+    if (holdsNul(path) || lstat(path.str().c_str(), &st) != 0) {
         return std::nullopt;
     }
     return S_ISDIR(st.st_mode);
@@ -151,7 +196,7 @@ Path LinuxFileManager::homeDirectory() {
 
 bool LinuxFileManager::fileExists(const Path& path) {
     struct stat st {};
-    return lstat(path.str().c_str(), &st) == 0;
+    return !holdsNul(path) && lstat(path.str().c_str(), &st) == 0;
 }
 
 namespace {
@@ -173,6 +218,9 @@ int linkIntoPlace(const std::string& temp, const Path& path) {
 } // namespace
 
 Status LinuxFileManager::createFileExclusively(const Path& path, std::string_view bytes) {
+    if (holdsNul(path)) {
+        return nulError(path);
+    }
     std::string temp;
     const int fd = openTemporaryBeside(path, temp);
     if (fd < 0) {
@@ -210,10 +258,16 @@ Status LinuxFileManager::createFileExclusively(const Path& path, std::string_vie
 }
 
 Status LinuxFileManager::moveItem(const Path& source, const Path& destination) {
+    if (holdsNul(source) || holdsNul(destination)) {
+        return nulError(holdsNul(source) ? source : destination);
+    }
     return lnx::moveItem(source, destination);
 }
 
 Status LinuxFileManager::removeItem(const Path& path) {
+    if (holdsNul(path)) {
+        return nulError(path);
+    }
     return lnx::removeItem(path);
 }
 

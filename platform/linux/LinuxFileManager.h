@@ -1,16 +1,21 @@
 #pragma once
 
+#include "platform/Log.h"
 #include "platform/Services.h"
 
 namespace orv::lnx {
 
 // The file manager on Linux. The group container is the folder named by the group identifier
 // inside $ORVANE_GROUP_CONTAINERS (default: <data home>/orvane/group-containers), made 0700
-// on first lookup.
+// on first lookup; one another user owns or may write into is refused (and logged to
+// `logSink`). A path holding NUL is refused by every call.
 class LinuxFileManager final : public FileManager {
   public:
+    explicit LinuxFileManager(LogSink* logSink = nullptr, std::string subsystem = {});
+
     std::optional<Path> containerURL(std::string_view groupIdentifier) override;
-    Expected<std::string> readUTF8(const Path& path) override;
+    using FileManager::readUTF8;
+    Expected<std::string> readUTF8(const Path& path, const ReadOptions& options) override;
     Status writeUTF8(const Path& path, std::string_view text, WriteMode mode) override;
     std::optional<bool> isDirectory(const Path& path) override;
     Path homeDirectory() override;
@@ -20,6 +25,10 @@ class LinuxFileManager final : public FileManager {
     Status createFileExclusively(const Path& path, std::string_view bytes) override;
     Status moveItem(const Path& source, const Path& destination) override;
     Status removeItem(const Path& path) override;
+
+  private:
+    LogSink* logSink_;
+    std::string subsystem_;
 };
 
 // Writes `data` to a new temporary file beside `path` and renames it over `path`, so a reader

@@ -15,31 +15,6 @@ std::string applicationName(Bundle& bundle) {
     return bundle.infoString("CFBundleName").value_or("Orvane+");
 }
 
-// A desktop-entry Exec argument: quoted, its reserved characters escaped with a backslash,
-// and then every backslash doubled, as the file's string values require.
-std::string desktopEntryQuoted(std::string_view text) {
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '`' || c == '$' || c == '\\') {
-            quoted += '\\';
-        }
-        quoted += c;
-    }
-    quoted += '"';
-    std::string out;
-    for (const char c : quoted) {
-        if (c == '\n') {
-            out += "\\n";
-            continue;
-        }
-        out += c;
-        if (c == '\\') {
-            out += '\\';
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 LinuxScreen::LinuxScreen()
@@ -162,18 +137,59 @@ Path LinuxLoginItems::entryPath() {
     return configHome().appending("autostart/orvane-host.desktop");
 }
 
+std::optional<std::string> LinuxLoginItems::execArgument(std::string_view program) {
+    // The Exec quoting rules first, then the escapes of a desktop entry's string values.
+    std::string quoted = "\"";
+    for (const char c : program) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\') {
+            quoted += '\\';
+        }
+        quoted += c == '%' ? "%%" : std::string(1, c);
+    }
+    quoted += '"';
+    std::string out;
+    for (const char c : quoted) {
+        const char* escape = c == '\\'   ? "\\\\"
+                             : c == '\n' ? "\\n"
+                             : c == '\t' ? "\\t"
+                             : c == '\r' ? "\\r"
+                                         : nullptr;
+        if (escape == nullptr && (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)) {
+            return std::nullopt;
+        }
+        out += escape != nullptr ? escape : std::string(1, c);
+    }
+    return out;
+}
+
 Status LinuxLoginItems::registerMainApp() {
     const Path entry = entryPath();
+    LinuxFileManager files;
+    if (const auto existing = files.readUTF8(entry)) {
+        for (const std::string_view off :
+             {"\nHidden=true\n", "\nX-GNOME-Autostart-enabled=false\n"}) {
+            if (("\n" + *existing + "\n").find(off) != std::string::npos) {
+                return Error{EPERM, "The login item was turned off by the user."};
+            }
+        }
+    }
+    const Path program = executableDirectory().appending("orvane-host");
+    const auto exec = execArgument(program.str());
+    if (!exec) {
+        return posixError(EINVAL, "A login item cannot start", program);
+    }
+    if (!changesAllowed_) {
+        return ok();
+    }
     if (auto made = makeDirectories(entry.deletingLastComponent(), 0755); !made) {
         return made;
     }
-    const Path program = executableDirectory().appending("orvane-host");
     return writeAtomically(entry, "[Desktop Entry]\n"
                                   "Type=Application\n"
                                   "Name=Orvane+\n"
                                   "Comment=File commands for the file manager's context menu\n"
                                   "Exec=" +
-                                      desktopEntryQuoted(program.str()) +
+                                      *exec +
                                       "\n"
                                       "NoDisplay=true\n"
                                       "X-GNOME-Autostart-enabled=true\n");
@@ -181,6 +197,9 @@ Status LinuxLoginItems::registerMainApp() {
 
 Status LinuxLoginItems::unregisterMainApp() {
     const Path entry = entryPath();
+    if (!changesAllowed_) {
+        return ok();
+    }
     if (unlink(entry.str().c_str()) != 0) {
         return posixError(errno, "Couldn’t remove the login item", entry);
     }

@@ -88,12 +88,21 @@ class LinuxAlertPresenter final : public AlertPresenter {
 };
 
 // The login item: an XDG autostart entry, <config home>/autostart/orvane-host.desktop, that
-// starts this program at login.
+// starts this program at login. An entry the user turned off (Hidden=true or
+// X-GNOME-Autostart-enabled=false) stays off: registering then fails, as SMAppService's does
+// for a login item the user disabled. Without `changesAllowed` nothing is written or removed.
 class LinuxLoginItems final : public LoginItemService {
   public:
+    explicit LinuxLoginItems(bool changesAllowed = true) : changesAllowed_(changesAllowed) {}
     Status registerMainApp() override;
     Status unregisterMainApp() override;
     static Path entryPath();
+    // `program` as one argument of an Exec key: quoted, with % doubled and control characters
+    // escaped; nullopt for a control character a desktop entry cannot carry.
+    static std::optional<std::string> execArgument(std::string_view program);
+
+  private:
+    bool changesAllowed_;
 };
 
 // Linux has no accessibility permission to grant: the process is trusted.

@@ -2,8 +2,10 @@
 
 namespace orv::lnx {
 
-LinuxPlatform::LinuxPlatform(BundleInfo bundle) {
+LinuxPlatform::LinuxPlatform(BundleInfo bundle, bool diagnostic)
+    : files_(&logSink_, bundle.identifier) {
     const Log log(logSink_, bundle.identifier, "Bundle");
+    loginItems_.emplace(!diagnostic);
     bundle_.emplace(LinuxBundle::resourcesFor(bundle.resourcesName),
                     LinuxBundle::preferredLanguage(), log, std::move(bundle.info));
     standardDefaults_.emplace(LinuxUserDefaultsSuites::fileFor(bundle.identifier));
@@ -16,7 +18,7 @@ Platform LinuxPlatform::platform() {
                     processes_,     logSink_,           *bundle_,       finder_,
                     symbols_,       *standardDefaults_, runLoop_,       userInitiatedQueue_,
                     notifications_, *application_,      statusBar_,     graphics_,
-                    alerts_,        loginItems_,        accessibility_, finderExtension_,
+                    alerts_,        *loginItems_,       accessibility_, finderExtension_,
                     *updater_,      scripts_,           sleeper_};
 }
 

@@ -25,7 +25,9 @@ struct BundleInfo {
 
 class LinuxPlatform {
   public:
-    explicit LinuxPlatform(BundleInfo bundle);
+    // `diagnostic`: for a run that only shows something (orvane-host --print-ui): the launch
+    // then leaves the login item as it is.
+    explicit LinuxPlatform(BundleInfo bundle, bool diagnostic = false);
 
     Platform platform();
 
@@ -35,12 +37,12 @@ class LinuxPlatform {
     LinuxStatusBar& statusBar() { return statusBar_; }
 
   private:
+    LinuxLogSink logSink_;
     LinuxFileManager files_;
     LinuxPasteboard pasteboard_;
     LinuxProcessLauncher processes_;
     LinuxWorkspace workspace_{processes_};
     LinuxUserDefaultsSuites suites_;
-    LinuxLogSink logSink_;
     FinderStandInController finder_;
     LinuxSymbolCatalog symbols_;
     std::optional<LinuxBundle> bundle_;
@@ -53,7 +55,7 @@ class LinuxPlatform {
     LinuxStatusBar statusBar_;
     LinuxGraphics graphics_;
     LinuxAlertPresenter alerts_{screen_};
-    LinuxLoginItems loginItems_;
+    std::optional<LinuxLoginItems> loginItems_;
     LinuxAccessibility accessibility_;
     LinuxFinderExtensionSettings finderExtension_{screen_};
     std::optional<LinuxSoftwareUpdater> updater_;

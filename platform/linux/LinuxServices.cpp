@@ -146,11 +146,20 @@ void LinuxLogSink::write(std::string_view subsystem, std::string_view category,
     std::string line;
     line.reserve(subsystem.size() + category.size() + message.size() + 4);
     line.append(subsystem).append(" ").append(category).append(" ");
-    for (const char c : message) {
-        if (c == '\n') {
-            line += "\\n";
+    // One event is one line: control characters from file names are written as escapes, and
+    // so is the backslash, so that an escape in the log always means one.
+    static constexpr char kHex[] = "0123456789abcdef";
+    for (const char ch : message) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (ch == '\\' || ch == '\n' || ch == '\t' || ch == '\r') {
+            line.append(1, '\\').append(1, ch == '\\'   ? '\\'
+                                           : ch == '\n' ? 'n'
+                                           : ch == '\t' ? 't'
+                                                        : 'r');
+        } else if (c < 0x20 || c == 0x7F) {
+            line.append("\\x").append(1, kHex[c >> 4]).append(1, kHex[c & 0xF]);
         } else {
-            line += c;
+            line += ch;
         }
     }
     syslog(LOG_NOTICE, "%s", line.c_str());

@@ -3,6 +3,7 @@
 #include "platform/linux/Environment.h"
 #include "platform/linux/LinuxFileManager.h"
 
+#include <climits>
 #include <unistd.h>
 
 namespace orv::lnx {
@@ -42,6 +43,21 @@ std::string unescape(std::string_view text) {
     return out;
 }
 
+// Where a write to `file` must go: a symbolic link is followed to its final target, so the
+// link (a dotfile manager's, say) stays a link.
+Path writeTarget(Path file) {
+    char target[PATH_MAX];
+    for (int hops = 0; hops < 40; ++hops) {
+        const ssize_t n = readlink(file.str().c_str(), target, sizeof target);
+        if (n <= 0) {
+            break;
+        }
+        const std::string_view link(target, static_cast<std::size_t>(n));
+        file = link.front() == '/' ? Path(link) : file.deletingLastComponent().appending(link);
+    }
+    return file;
+}
+
 } // namespace
 
 LinuxUserDefaults::LinuxUserDefaults(Path file) : file_(std::move(file)) {
@@ -50,8 +66,10 @@ LinuxUserDefaults::LinuxUserDefaults(Path file) : file_(std::move(file)) {
 
 void LinuxUserDefaults::load() {
     values_.clear();
+    otherLines_.clear();
     LinuxFileManager files;
     const auto text = files.readUTF8(file_);
+    unreadable_ = !text && text.error().kind != Error::Kind::notFound;
     if (!text) {
         return;
     }
@@ -63,6 +81,9 @@ void LinuxUserDefaults::load() {
         const auto tab1 = line.find('\t');
         const auto tab2 = tab1 == std::string_view::npos ? tab1 : line.find('\t', tab1 + 1);
         if (tab2 == std::string_view::npos) {
+            if (!line.empty()) {
+                otherLines_.emplace_back(line);
+            }
             continue;
         }
         values_.insert_or_assign(unescape(line.substr(0, tab1)),
@@ -72,12 +93,20 @@ void LinuxUserDefaults::load() {
 }
 
 bool LinuxUserDefaults::save() {
+    if (unreadable_) {
+        lastWriteFailed_ = true;
+        return false;
+    }
     std::string text;
     for (const auto& [key, value] : values_) {
         text += escape(key) + '\t' + value.type + '\t' + escape(value.text) + '\n';
     }
-    const Path dir = file_.deletingLastComponent();
-    lastWriteFailed_ = !makeDirectories(dir, 0700) || !writeAtomically(file_, text);
+    for (const auto& line : otherLines_) {
+        text += line + '\n';
+    }
+    const Path target = writeTarget(file_);
+    lastWriteFailed_ =
+        !makeDirectories(target.deletingLastComponent(), 0700) || !writeAtomically(target, text);
     return !lastWriteFailed_;
 }
 

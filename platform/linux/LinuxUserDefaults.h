@@ -3,12 +3,15 @@
 #include "platform/Services.h"
 
 #include <map>
+#include <vector>
 
 namespace orv::lnx {
 
 // A user-defaults domain on Linux: the file <config home>/orvane/<domain>.defaults, one value
 // per line as "key<TAB>type<TAB>value" (types bool and string). Every change is written
-// through at once, atomically; lines it does not understand are kept as they are.
+// through at once, atomically; lines it does not understand are kept as they are. A file that
+// is there but cannot be read whole (not UTF-8, not a regular file) is never written over, so
+// no setting in it is lost; a symbolic link is written through to its target.
 class LinuxUserDefaults final : public UserDefaults {
   public:
     explicit LinuxUserDefaults(Path file);
@@ -29,6 +32,8 @@ class LinuxUserDefaults final : public UserDefaults {
 
     Path file_;
     std::map<std::string, Value, std::less<>> values_;
+    std::vector<std::string> otherLines_; // kept as they are
+    bool unreadable_ = false;
     bool lastWriteFailed_ = false;
 };
 

@@ -11,6 +11,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using namespace std::string_literals;
 
 class FinderSyncCommandsTest : public ::testing::Test {
   protected:
@@ -30,8 +31,8 @@ TEST_F(FinderSyncCommandsTest, CopyPathPutsOnlyPlainTextPathsOnThePasteboard) {
     EXPECT_THAT(system.events, IsEmpty()) << "no selection: the pasteboard is left alone";
     select({Path("/a/b c.txt"), Path("/a/c/")});
     extension.copyPath(nullptr);
-    EXPECT_EQ(system.pasteboard.contents, (std::map<std::string, std::string>{
-                                              {"public.utf8-plain-text", "/a/b c.txt\n/a/c"}}));
+    EXPECT_EQ(system.pasteboard.contents,
+              (std::map<std::string, std::string>{{"public.utf8-plain-text", "/a/b c.txt\n/a/c"}}));
     EXPECT_THAT(system.events, ElementsAre("pasteboard clear", "pasteboard set"));
 }
 
@@ -51,6 +52,30 @@ TEST_F(FinderSyncCommandsTest, CutRecordsTheListAndLogsTheCountEvenWhenTheWriteF
     system.files.container.reset();
     extension.cutItems(nullptr);
     EXPECT_EQ(system.log.lines.size(), 2u) << "no container: nothing, not even a log line";
+}
+
+TEST_F(FinderSyncCommandsTest, PathsTheHostWouldReadAsOthersAreRefusedWholeAndLogged) {
+    for (const auto& hostile : {"/w/photo "s, "/w/x\n/home/u/victim"s, "/w/a\0/etc/passwd"s,
+                                "/w/caf\xE9.txt"s, "\xE2\x80\x83/w/x"s}) {
+        system.files.files.clear();
+        system.log.lines.clear();
+        system.events.clear();
+        select({Path("/w/good.txt"), Path(hostile)});
+        extension.cutItems(nullptr);
+        system.finder.selection.reset();
+        system.finder.target = Path(hostile);
+        extension.createTxt(nullptr);
+        extension.pasteItems(nullptr);
+        EXPECT_THAT(system.events, IsEmpty()) << "nothing written, no URL opened: " << hostile;
+        ASSERT_EQ(system.log.lines.size(), 3u) << hostile;
+        for (const auto& [line, what] :
+             {std::pair{0, "cutting"}, {1, "creating"}, {2, "pasting"}}) {
+            EXPECT_EQ(
+                system.log.lines[line].message.rfind("ERROR "s + what + ": “" + hostile + "” ", 0),
+                0u)
+                << system.log.lines[line].message;
+        }
+    }
 }
 
 TEST_F(FinderSyncCommandsTest, NewFileFolderResolution) {

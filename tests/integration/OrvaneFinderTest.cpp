@@ -86,8 +86,8 @@ TEST_F(OrvaneFinderTest, MenusForEachKindWithAWaitingCutInTheUsersLanguage) {
 }
 
 TEST_F(OrvaneFinderTest, CutWritesTheListAndEmptiesThePasteDestination) {
-    const auto result =
-        finder({"run", "cutItems:", "--select", "/x/1", "--select", "/x/2/", "--select", "rel/3"});
+    const auto result = finder({"run", "cutItems:", "--select", "/x/1", "--select", "/x/2/",
+                                "--select", "rel/../rel/./3"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(readFile(request("paste.txt")), "");
     EXPECT_EQ(readFile(request("cut.txt")), "/x/1\n/x/2\n" + (dir / "work/rel/3").str());

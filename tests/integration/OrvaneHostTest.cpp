@@ -92,6 +92,8 @@ TEST_F(OrvaneHostTest, PrintsItsInterfaceAndDrawsItsIconOnRequest) {
     EXPECT_EQ(icon.exitCode, 0) << icon.err;
     EXPECT_EQ(test::readFile(dir / "icon.png").substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
 
+    EXPECT_FALSE(std::filesystem::exists(autostart().str())) << "showing changes nothing";
+
     const auto bad = runProgram(kHost, {"--bogus"}, env, dir.path());
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_THAT(bad.err, HasSubstr("usage: orvane-host"));

@@ -153,6 +153,26 @@ TEST_F(RoadTest, CutAndPasteMovesFilesAndAFolderWithoutReplacingAnything) {
     EXPECT_THAT(menu.out, ::testing::Not(HasSubstr("pasteItems:"))) << "the cut is consumed";
 }
 
+// A folder named to read as two lines: cut, it would come back as the victim's real path.
+TEST_F(RoadTest, ACraftedNameMovesNothingNobodyChoseAndTheLogSaysWhy) {
+    startHost();
+    const std::string victim = work("victim").str();
+    fs::create_directories(victim);
+    writeFile(work("victim/precious.txt"), "mine");
+    const std::string crafted = "x\n" + victim;
+    fs::create_directories(work("src/" + crafted).str());
+    writeFile(work("src/" + crafted + "/precious.txt"), "bait");
+    fs::create_directories(work("dest").str());
+    finder({"run", "cutItems:", "--select", "src/" + crafted});
+    finder({"run", "pasteItems:", "--select", "dest"});
+    EXPECT_THAT(log(), HasSubstr("ERROR cutting: “" + work("src/x").str() + "\\n" + victim +
+                                 "” holds a line break; nothing was handed over"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // a paste would be done by now
+    EXPECT_EQ(readFile(work("victim/precious.txt")), "mine");
+    EXPECT_EQ(countEntries(work("dest")), 0u);
+    EXPECT_THAT(log(), ::testing::Not(HasSubstr("Moved")));
+}
+
 TEST_F(RoadTest, ABurstOfCreateRequestsIsServedByOneHostWithNothingReadHalfWritten) {
     startHost();
     constexpr int kBurst = 50;

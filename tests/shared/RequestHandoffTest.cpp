@@ -1,6 +1,11 @@
 #include "shared/RequestHandoff.h"
 
+#include "platform/linux/LinuxFileManager.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/TestPlatform.h"
+
+#include <filesystem>
+#include <sys/stat.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -16,6 +21,7 @@ class RequestHandoffTest : public ::testing::Test {
   protected:
     test::TestPlatform system;
     test::FakeFileManager& files = system.files;
+    Log log{system.log, "tamsel.Orvane-", "AppDelegate"};
 };
 
 TEST(ParseLinesTest, TrimsUnicodeBlanksAtTheEndsAndDropsEmptyLines) {
@@ -23,6 +29,31 @@ TEST(ParseLinesTest, TrimsUnicodeBlanksAtTheEndsAndDropsEmptyLines) {
     EXPECT_THAT(parseLines(" \n\t\r\n\n"), IsEmpty());
     EXPECT_THAT(parseLines("\xC2\xA0/a\xE2\x80\x83 x\xE3\x80\x80"),
                 ElementsAre("/a\xE2\x80\x83 x"));
+}
+
+// The round-trip rule: what the extension writes, the host's line parsing must give back as it
+// was; else a cut of one item moves others.
+TEST(CarriedIntactTest, OnlyPathsThatParseBackUnchangedTravel) {
+    const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
+        {"/w/src/photo", std::nullopt},
+        {"/w/-rf", std::nullopt},
+        {"/w/caf\xC3\xA9 \xE2\x80\x83inner blank", std::nullopt},
+        {"/w/" + std::string(255, 'n'), std::nullopt},
+        {"/w/src/photo ", "begins or ends with white space"},
+        {" /w/src/photo", "begins or ends with white space"},
+        {"/w/photo\xC2\xA0", "begins or ends with white space"},
+        {"/w/photo\xE3\x80\x80", "begins or ends with white space"},
+        {"/w/x\n/home/u/victim", "holds a line break"},
+        {"/w/x\r", "holds a line break"},
+        {std::string("/w/a\0/etc/passwd", 16), "holds a NUL byte"},
+        {"/w/caf\xE9.txt", "is not valid UTF-8"},
+    };
+    for (const auto& [path, why] : cases) {
+        EXPECT_EQ(whyNotCarried(path), why) << path;
+        if (!why) {
+            EXPECT_THAT(parseLines(path), ElementsAre(path));
+        }
+    }
 }
 
 TEST_F(RequestHandoffTest, WritersWriteAtomicallyBeforeOpeningTheURL) {
@@ -49,8 +80,8 @@ TEST_F(RequestHandoffTest, AFailedWriteStillOpensTheURLButNoContainerDoesNothing
     writeCutList(files, {Path("/a")});
     EXPECT_THAT(system.events, IsEmpty());
     EXPECT_FALSE(hasPendingCut(files));
-    EXPECT_EQ(takeCreateRequest(files), std::nullopt);
-    EXPECT_EQ(takePasteRequest(files), std::nullopt);
+    EXPECT_EQ(takeCreateRequest(files, log), std::nullopt);
+    EXPECT_EQ(takePasteRequest(files, log), std::nullopt);
 }
 
 TEST_F(RequestHandoffTest, PendingCutNeedsReadableNonBlankText) {
@@ -72,42 +103,75 @@ TEST_F(RequestHandoffTest, CreateRequestsAreTakenOnceAndClearedEvenWhenBlank) {
     };
     for (const auto& [content, expected] : cases) {
         files.setRequest(kPendingFile, content);
-        EXPECT_EQ(takeCreateRequest(files), expected) << content;
+        EXPECT_EQ(takeCreateRequest(files, log), expected) << content;
         EXPECT_EQ(files.request(kPendingFile), "") << content;
-        EXPECT_EQ(takeCreateRequest(files), std::nullopt) << "carried out once";
+        EXPECT_EQ(takeCreateRequest(files, log), std::nullopt) << "carried out once";
     }
 }
 
 TEST_F(RequestHandoffTest, AnUnreadablePendingFileIsLeftAndAFailedClearStillGivesTheRequest) {
-    EXPECT_EQ(takeCreateRequest(files), std::nullopt);
+    EXPECT_EQ(takeCreateRequest(files, log), std::nullopt);
     EXPECT_EQ(files.request(kPendingFile), std::nullopt) << "a missing file is not created";
     files.setRequest(kPendingFile, "/tmp/x\nmd");
     files.unreadable.insert(files.container->appending(kPendingFile));
-    EXPECT_EQ(takeCreateRequest(files), std::nullopt);
+    EXPECT_EQ(takeCreateRequest(files, log), std::nullopt);
     EXPECT_THAT(system.events, IsEmpty());
     files.unreadable.clear();
     files.failingWrites.insert(files.container->appending(kPendingFile));
-    EXPECT_EQ(takeCreateRequest(files), (CreateRequest{"/tmp/x", "md"}));
+    EXPECT_EQ(takeCreateRequest(files, log), (CreateRequest{"/tmp/x", "md"}));
 }
 
 TEST_F(RequestHandoffTest, TakePasteRequestClearsCutThenPasteAndKeepsTheDestinationWhole) {
     files.setRequest(kCutFile, "/a/1\r\n\n /a/2 \n");
     files.setRequest(kPasteFile, "/dest\n/other\n");
-    EXPECT_EQ(takePasteRequest(files), (PasteRequest{{"/a/1", "/a/2"}, "/dest\n/other"}));
+    EXPECT_EQ(takePasteRequest(files, log), (PasteRequest{{"/a/1", "/a/2"}, "/dest\n/other"}));
     EXPECT_THAT(system.events, ElementsAre("write cut.txt=", "write paste.txt="));
 }
 
 TEST_F(RequestHandoffTest, PasteWithoutBothFilesLeavesThemAsTheyWere) {
     files.setRequest(kCutFile, "/a/1");
-    EXPECT_EQ(takePasteRequest(files), std::nullopt) << "paste.txt missing";
+    EXPECT_EQ(takePasteRequest(files, log), std::nullopt) << "paste.txt missing";
     files.setRequest(kPasteFile, "");
-    EXPECT_EQ(takePasteRequest(files), std::nullopt) << "paste.txt empty";
+    EXPECT_EQ(takePasteRequest(files, log), std::nullopt) << "paste.txt empty";
     EXPECT_TRUE(hasPendingCut(files)) << "the paste command stays offered";
     files.setRequest(kCutFile, "");
     files.setRequest(kPasteFile, "/dest");
-    EXPECT_EQ(takePasteRequest(files), std::nullopt) << "paste while idle";
+    EXPECT_EQ(takePasteRequest(files, log), std::nullopt) << "paste while idle";
     EXPECT_EQ(files.request(kPasteFile), "/dest");
     EXPECT_THAT(system.events, IsEmpty());
+}
+
+// The real file manager: request files that are not what the extension writes are refused
+// without blocking and left as they are.
+TEST(RequestFilesTest, FifosLinksFoldersAndHugeFilesAreRefusedAndLogged) {
+    test::TempDir dir;
+    test::ScopedEnv env;
+    env.set("ORVANE_GROUP_CONTAINERS", dir.path().str());
+    lnx::LinuxFileManager files;
+    test::RecordingLogSink sink;
+    const Log log(sink, "tamsel.Orvane-", "AppDelegate");
+    const Path container = *files.containerURL(kAppGroupIdentifier);
+    const Path pending = container.appending(kPendingFile);
+    test::writeFile(dir / "elsewhere", "/tmp\ntxt");
+    const std::vector<std::function<void()>> plant = {
+        [&] { ASSERT_EQ(mkfifo(pending.str().c_str(), 0600), 0); },
+        [&] { std::filesystem::create_symlink((dir / "elsewhere").str(), pending.str()); },
+        [&] { std::filesystem::create_directory(pending.str()); },
+        [&] { test::writeFile(pending, "/tmp\n" + std::string(2 << 20, 'x')); },
+    };
+    for (std::size_t i = 0; i < plant.size(); ++i) {
+        std::filesystem::remove(pending.str());
+        plant[i]();
+        EXPECT_EQ(takeCreateRequest(files, log), std::nullopt) << i;
+        EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(pending.str()))) << i;
+        ASSERT_EQ(sink.lines.size(), i + 1) << "said why: " << i;
+        EXPECT_THAT(sink.lines[i].message, ::testing::StartsWith("Ignored a request: ")) << i;
+    }
+    std::filesystem::remove(pending.str());
+    ASSERT_EQ(mkfifo(container.appending(kCutFile).str().c_str(), 0600), 0);
+    EXPECT_FALSE(hasPendingCut(files)) << "the menu does not wait on a FIFO";
+    EXPECT_EQ(takeCreateRequest(files, log), std::nullopt);
+    EXPECT_EQ(sink.lines.size(), plant.size()) << "a missing request file is no news";
 }
 
 } // namespace

@@ -8,10 +8,13 @@ bool isAtOrBelow(const Path& item, const Path& folder) {
 }
 } // namespace
 
-Expected<std::string> FakeFileManager::readUTF8(const Path& path) {
+Expected<std::string> FakeFileManager::readUTF8(const Path& path, const ReadOptions& options) {
     const auto found = files.find(path);
-    if (found == files.end() || unreadable.count(path) != 0) {
-        return Error{2, "No such file: " + path.str()};
+    if (found == files.end()) {
+        return Error{2, "No such file: " + path.str(), Error::Kind::notFound};
+    }
+    if (unreadable.count(path) != 0 || found->second.size() > options.maxBytes) {
+        return Error{5, "Couldn’t read " + path.str()};
     }
     return found->second;
 }

@@ -45,7 +45,8 @@ class FakeFileManager final : public FileManager, Recorder {
         askedGroups.emplace_back(groupIdentifier);
         return container;
     }
-    Expected<std::string> readUTF8(const Path& path) override;
+    using FileManager::readUTF8;
+    Expected<std::string> readUTF8(const Path& path, const ReadOptions& options) override;
     Status writeUTF8(const Path& path, std::string_view text, WriteMode mode) override;
     std::optional<bool> isDirectory(const Path& path) override;
     Path homeDirectory() override { return home; }
@@ -263,8 +264,8 @@ class FakeStatusBar final : public StatusBar, Recorder {
     bool withButton = true;
     StatusItemPtr statusItem(double length) override {
         record("status item");
-        return std::make_shared<StatusItem>(
-            length, withButton ? std::make_shared<StatusBarButton>() : nullptr);
+        return std::make_shared<StatusItem>(length, withButton ? std::make_shared<StatusBarButton>()
+                                                               : nullptr);
     }
 };
 
@@ -382,12 +383,18 @@ class TestPlatform {
     FakeSleeper sleeper{events};
 
     Platform platform() {
-        return Platform{files,         pasteboard,       workspace,     suites,
-                        processes,     log,              bundle,        finder,
-                        symbols,       standardDefaults, mainQueue,     userInitiatedQueue,
-                        notifications, application,      statusBar,     graphics,
-                        alerts,        loginItems,       accessibility, finderExtension,
-                        updater,       scripts,          sleeper};
+        return Platform{files,         pasteboard,
+                        workspace,     suites,
+                        processes,     log,
+                        bundle,        finder,
+                        symbols,       standardDefaults,
+                        mainQueue,     userInitiatedQueue,
+                        notifications, application,
+                        statusBar,     graphics,
+                        alerts,        loginItems,
+                        accessibility, finderExtension,
+                        updater,       scripts,
+                        sleeper};
     }
 };
 

@@ -106,6 +106,19 @@ TEST_F(FileCreationTest, ANameTakenMeanwhileIsLeftAloneAndTheNextIsTaken) {
     EXPECT_THAT(system.log.messages(), ElementsAre("Created: /Users/a/Documents/B 2.txt"));
 }
 
+TEST_F(FileCreationTest, TheSearchForAFreeNameEndsWhenEveryNameIsTaken) {
+    int tries = 0; // another process takes each name just before we do
+    system.files.beforeCreate = [&](const Path& path) {
+        ++tries;
+        system.files.files[path] = "another's";
+    };
+    delegate.createFile(kFolder, "txt");
+    EXPECT_EQ(tries, 100000);
+    EXPECT_THAT(
+        system.log.messages(),
+        ElementsAre("ERROR creating: “/Users/a/Documents” has no free name for a new file."));
+}
+
 TEST_F(FileCreationTest, AFailedWriteLogsItsReasonAndRevealsNothing) {
     const Path locked("/locked");
     delegate.createFile(locked, "txt");

@@ -11,6 +11,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using namespace std::string_literals;
 
 class RequestsTest : public ::testing::Test {
   protected:
@@ -75,13 +76,17 @@ TEST_F(RequestsTest, AFailedCreateIsLoggedAndARelativeFolderAlsoAlerts) {
     delegate.handleIncomingURLs({"orvaneplus://create"});
     pending("relative/folder\ntxt");
     delegate.handleIncomingURLs({"orvaneplus://create"});
+    for (const auto& nul : {"/f\0/etc\ntxt"s, "/f\nt\0xt"s}) {
+        pending(nul);
+        delegate.handleIncomingURLs({"orvaneplus://create"});
+    }
     EXPECT_THAT(createdFiles(), ElementsAre("failed B.txt")) << "the missing folder is still asked";
-    ASSERT_EQ(system.log.lines.size(), 2u);
+    system.mainQueue.runUntilIdle();
+    EXPECT_EQ(system.alerts.shown.size(), 3u) << "a relative folder or a NUL also alerts";
+    ASSERT_EQ(system.log.lines.size(), 4u);
     EXPECT_THAT(system.log.lines[0].message, ::testing::StartsWith("ERROR creating: "));
     EXPECT_EQ(system.log.lines[1].message,
               "ERROR creating: “relative/folder” is not an absolute folder path.");
-    system.mainQueue.runUntilIdle();
-    ASSERT_EQ(system.alerts.shown.size(), 1u);
     EXPECT_EQ(system.alerts.shown[0].messageText, "alert.createRefused");
 }
 
@@ -174,19 +179,21 @@ TEST_F(RequestsTest, TheMovedLineShowsThePathAsWritten) {
 
 TEST_F(RequestsTest, PathsThatNameNoPlaceAreRefusedNotResolved) {
     file("/src/a");
-    cut("relative/item\n/src/..\n/\n/src/./a\n/src/a");
+    file("/src/b");
+    cut("relative/item\n/src/..\n/\n/src/./a\n/src/b\0/etc/passwd\n/src/a"s);
     pasteInto("/dest");
     delegate.handlePasteRequest();
     system.mainQueue.runUntilIdle();
     EXPECT_THAT(system.files.moves, ElementsAre(std::pair{Path("/src/a"), Path("/dest/a")}));
     ASSERT_EQ(system.alerts.shown.size(), 1u);
     EXPECT_EQ(system.alerts.shown[0].informativeText,
-              "relative/item: “relative/item” is not an absolute path to an item.\n"
-              "/src/..: “/src/..” is not an absolute path to an item.\n"
-              "/: “/” is not an absolute path to an item.\n"
-              "/src/./a: “/src/./a” is not an absolute path to an item.");
+              "relative/item: “relative/item” is not an absolute path.\n"
+              "/src/..: “/src/..” holds a “.” or “..” part.\n"
+              "/: “/” is the root folder, not an item in it.\n"
+              "/src/./a: “/src/./a” holds a “.” or “..” part.\n" +
+                  "/src/b\0/etc/passwd: “/src/b\0/etc/passwd” holds a NUL byte."s);
 
-    for (const std::string destination : {"dest", "~/dest", " \t"}) {
+    for (const auto& destination : {"dest"s, "~/dest"s, " \t"s, "/dest\0/x"s}) {
         system.alerts.shown.clear();
         system.log.lines.clear();
         system.files.moves.clear();
@@ -232,11 +239,11 @@ TEST_F(UninstallTest, ConfirmedRemovesEverythingThenQuits) {
     system.events.clear();
     EXPECT_TRUE(delegate.performAction("uninstallApp", nullptr));
     ASSERT_EQ(system.events.size(), 7u);
-    EXPECT_THAT(system.events, ::testing::ElementsAreArray<::testing::Matcher<std::string>>(
-                                   {"policy regular", "activate", "alert", "login item unregister",
-                                    "remove /group",
-                                    ::testing::StartsWith("script do shell script \"rm -rf "),
-                                    "terminate"}));
+    EXPECT_THAT(
+        system.events,
+        ::testing::ElementsAreArray<::testing::Matcher<std::string>>(
+            {"policy regular", "activate", "alert", "login item unregister", "remove /group",
+             ::testing::StartsWith("script do shell script \"rm -rf "), "terminate"}));
     EXPECT_THAT(system.standardRemovedDomains, ElementsAre("tamsel.Orvane-"));
     EXPECT_THAT(system.suites.removedDomains, ElementsAre("K4W7P2Z9QD.tamsel.Orvane"));
 }

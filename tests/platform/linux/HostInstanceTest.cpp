@@ -1,12 +1,16 @@
 #include "platform/linux/HostInstance.h"
 
+#include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPlatform.h"
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -34,8 +38,9 @@ class HostInstanceTest : public ::testing::Test {
   protected:
     HostInstanceTest() { env.set("XDG_RUNTIME_DIR", dir.path().str()); }
 
-    // Sends raw bytes to the host's socket and returns its answer.
-    std::string sendRaw(const std::string& bytes) {
+    // Sends raw bytes to the host's socket (pausing `pause` seconds after the first `split`
+    // bytes) and returns its answer.
+    std::string sendRaw(const std::string& bytes, std::size_t split = 0, double pause = 0) {
         const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
@@ -45,7 +50,10 @@ class HostInstanceTest : public ::testing::Test {
             close(fd);
             return "no connection";
         }
-        (void)!send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL); // the host may hang up early
+        // The host may hang up early: no SIGPIPE.
+        (void)!send(fd, bytes.data(), split, MSG_NOSIGNAL);
+        std::this_thread::sleep_for(std::chrono::duration<double>(pause));
+        (void)!send(fd, bytes.data() + split, bytes.size() - split, MSG_NOSIGNAL);
         shutdown(fd, SHUT_WR);
         std::string answer;
         char buffer[64];
@@ -111,6 +119,84 @@ TEST_F(HostInstanceTest, AnOversizedMessageIsRefusedAndTheNextOneWorks) {
     client.join();
     EXPECT_THAT(delivered, ElementsAre("orvaneplus://paste"));
     EXPECT_THAT(sink.messages(), ElementsAre("Ignored a URL message longer than 65536 bytes"));
+}
+
+TEST_F(HostInstanceTest, EachConnectionHasItsOwnDeadline) {
+    auto claim = claimHost({});
+    ASSERT_TRUE(claim && claim->primary);
+    LinuxRunLoop loop;
+    int delivered = 0;
+    UrlServer server(
+        loop, *claim, log, [&](auto) { ++delivered == 2 ? loop.stop() : void(); }, 0.3);
+    std::thread clients([&] {
+        const std::string message = UrlServer::makeMessage({"orvaneplus://paste"});
+        EXPECT_EQ(sendRaw(message), "OK\n"); // its descriptor is free again at once
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        EXPECT_EQ(sendRaw(message, 5, 0.25), "OK\n") << "the first one's deadline is not its own";
+        loop.asyncAfter(1, [&] { loop.stop(); }); // a refused message is never delivered
+    });
+    loop.run();
+    clients.join();
+    EXPECT_THAT(sink.messages(), ::testing::IsEmpty());
+}
+
+TEST_F(HostInstanceTest, ABusyMainThreadStillAcknowledgesAtOnceAndGetsTheURLsLater) {
+    auto claim = claimHost({});
+    ASSERT_TRUE(claim && claim->primary);
+    LinuxRunLoop loop; // not running: the main thread is busy with a long move
+    std::vector<std::string> delivered;
+    UrlServer server(loop, *claim, log, [&](std::vector<std::string> urls) {
+        delivered = std::move(urls);
+        loop.stop();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const auto handed = claimHost({"orvaneplus://create"});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    ASSERT_TRUE(handed && !handed->primary);
+    EXPECT_THAT(delivered, ::testing::IsEmpty());
+    loop.run();
+    EXPECT_THAT(delivered, ElementsAre("orvaneplus://create"));
+}
+
+// In a child process with few descriptors: the listener stays readable while accept fails, so
+// a server that kept watching it would spin. It pauses, says so once, and serves afterwards.
+TEST_F(HostInstanceTest, OutOfDescriptorsThePauseIsLoggedOnceAndServingResumes) {
+    const Path record = dir / "child-log";
+    const pid_t child = fork();
+    if (child == 0) {
+        auto claim = claimHost({});
+        LinuxRunLoop loop;
+        test::RecordingLogSink childSink;
+        UrlServer server(loop, *claim, Log(childSink, "s", "c"), [&](auto) { loop.stop(); });
+        std::vector<int> hoard;
+        rlimit limit{64, 64};
+        setrlimit(RLIMIT_NOFILE, &limit);
+        for (int fd; (fd = open("/dev/null", O_RDONLY)) >= 0;) {
+            hoard.push_back(fd);
+        }
+        loop.asyncAfter(1.0, [&] {
+            for (const int fd : hoard) {
+                close(fd);
+            }
+        });
+        loop.asyncAfter(20, [&] { loop.stop(); });
+        loop.run();
+        std::string lines;
+        for (const auto& message : childSink.messages()) {
+            lines += message + "\n";
+        }
+        test::writeFile(record, lines);
+        _exit(0);
+    }
+    ASSERT_TRUE(test::eventually(
+        [&] { return access((dir / "orvane/host.sock").str().c_str(), F_OK) == 0; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(sendRaw(UrlServer::makeMessage({"orvaneplus://paste"})), "OK\n");
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    const std::string lines = test::readFile(record);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 1) << lines;
+    EXPECT_THAT(lines, ::testing::StartsWith("Out of file descriptors: URL connections wait ("));
 }
 
 } // namespace

@@ -1,10 +1,13 @@
 #include "platform/linux/LinuxFileManager.h"
 
 #include "tests/support/TempDir.h"
+#include "tests/support/TestPlatform.h"
 
 #include <filesystem>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace orv::lnx {
 namespace {
@@ -36,6 +39,19 @@ TEST_F(LinuxFileManagerTest, ContainerIsMadePrivateOrIsAbsent) {
     writeFile(dir / "file", "x");
     env.set("ORVANE_GROUP_CONTAINERS", (dir / "file").str());
     EXPECT_EQ(files.containerURL("G"), std::nullopt);
+    // Pre-made by someone else, or open to others' writes: another user could plant requests.
+    test::RecordingLogSink sink;
+    LinuxFileManager logged(&sink, "s");
+    env.set("ORVANE_GROUP_CONTAINERS", (dir / "groups").str());
+    chmod(container->str().c_str(), 0777);
+    EXPECT_EQ(logged.containerURL("K4W7P2Z9QD.tamsel.Orvane"), std::nullopt);
+    chmod(container->str().c_str(), 0700);
+    if (geteuid() == 0) { // only root can give a folder away
+        ASSERT_EQ(chown(container->str().c_str(), 65534, 65534), 0);
+        EXPECT_EQ(logged.containerURL("K4W7P2Z9QD.tamsel.Orvane"), std::nullopt);
+        EXPECT_THAT(sink.messages().back(), ::testing::EndsWith(": owned by user 65534"));
+    }
+    EXPECT_THAT(sink.messages().front(), ::testing::EndsWith(": writable by others"));
     env.unset("ORVANE_GROUP_CONTAINERS");
     env.set("XDG_DATA_HOME", (dir / "data").str());
     EXPECT_EQ(files.containerURL("G"), dir / "data/orvane/group-containers/G");
@@ -72,6 +88,24 @@ TEST_F(LinuxFileManagerTest, WritesReplaceWholeKeepTheModeAndSayWhyTheyFail) {
         EXPECT_EQ(result.error().code, ENOENT);
         EXPECT_NE(result.error().localizedDescription.find("x.txt"), std::string::npos);
     }
+}
+
+TEST_F(LinuxFileManagerTest, APathHoldingNulIsRefusedNeverCutShort) {
+    std::filesystem::create_directory((dir / "d").str());
+    writeFile(dir / "d/f", "keep");
+    const Path nul((dir / "d").str() + std::string("\0/f", 3));
+    EXPECT_EQ(files.readUTF8(nul).error().code, EINVAL);
+    EXPECT_FALSE(files.writeUTF8(nul, "x", WriteMode::atomic));
+    EXPECT_FALSE(files.writeUTF8(nul, "x", WriteMode::inPlace));
+    EXPECT_FALSE(files.fileExists(nul));
+    EXPECT_EQ(files.isDirectory(nul), std::nullopt);
+    EXPECT_FALSE(files.createFileExclusively(nul, "x"));
+    EXPECT_FALSE(files.moveItem(nul, dir / "moved"));
+    EXPECT_FALSE(files.moveItem(dir / "d/f", nul));
+    EXPECT_FALSE(files.removeItem(nul));
+    EXPECT_EQ(readFile(dir / "d/f"), "keep");
+    EXPECT_EQ(test::countEntries(dir / "d"), 1u);
+    EXPECT_EQ(test::countEntries(dir.path()), 1u);
 }
 
 TEST_F(LinuxFileManagerTest, IsDirectoryIsTheItemsOwnKind) {

@@ -89,6 +89,25 @@ TEST(LinuxLoginItemsTest, RegisteringWritesAnAutostartEntryAndUnregisteringRemov
     ASSERT_TRUE(items.unregisterMainApp());
     EXPECT_FALSE(std::filesystem::exists((dir / "autostart/orvane-host.desktop").str()));
     EXPECT_EQ(items.unregisterMainApp().error().code, ENOENT);
+
+    // The user's choice stands: a disabled entry is left disabled.
+    for (const char* off : {"Hidden=true", "X-GNOME-Autostart-enabled=false"}) {
+        const std::string disabled =
+            "[Desktop Entry]\nType=Application\nExec=x\n" + std::string(off) + "\n";
+        test::writeFile(dir / "autostart/orvane-host.desktop", disabled);
+        EXPECT_FALSE(items.registerMainApp()) << off;
+        EXPECT_EQ(test::readFile(dir / "autostart/orvane-host.desktop"), disabled);
+    }
+    // Nothing changes for a run that only shows something.
+    std::filesystem::remove((dir / "autostart/orvane-host.desktop").str());
+    EXPECT_TRUE(LinuxLoginItems(false).registerMainApp());
+    EXPECT_FALSE(std::filesystem::exists((dir / "autostart/orvane-host.desktop").str()));
+}
+
+TEST(LinuxLoginItemsTest, TheExecLineCarriesAnyProgramPathAsOneArgument) {
+    EXPECT_EQ(LinuxLoginItems::execArgument("/opt/100% \"$x\"\tand\\"),
+              R"("/opt/100%% \\"\\$x\\"\tand\\\\")");
+    EXPECT_EQ(LinuxLoginItems::execArgument("/opt/\x01"), std::nullopt);
 }
 
 } // namespace

@@ -24,8 +24,8 @@ bool waitForFile(const Path& path) {
 // A script that records its arguments, one per "|", into `out` once it has them all.
 Path recorder(const test::TempDir& dir, std::string_view name, const Path& out) {
     const Path script = dir / name;
-    writeFile(script, "#!/bin/sh\nprintf '%s|' \"$@\" > \"$0.tmp\"; mv \"$0.tmp\" '" + out.str() +
-                          "'\n");
+    writeFile(script,
+              "#!/bin/sh\nprintf '%s|' \"$@\" > \"$0.tmp\"; mv \"$0.tmp\" '" + out.str() + "'\n");
     chmod(script.str().c_str(), 0755);
     return script;
 }
@@ -38,7 +38,8 @@ class LinuxServicesTest : public ::testing::Test {
 
 TEST_F(LinuxServicesTest, LaunchAndHostURLsStartProgramsWithExactlyTheirArguments) {
     LinuxProcessLauncher launcher;
-    ASSERT_TRUE(launcher.launch(recorder(dir, "record", dir / "args"), {"Finder", "two words", ""}));
+    ASSERT_TRUE(
+        launcher.launch(recorder(dir, "record", dir / "args"), {"Finder", "two words", ""}));
     ASSERT_TRUE(waitForFile(dir / "args"));
     EXPECT_EQ(readFile(dir / "args"), "Finder|two words||");
     EXPECT_EQ(launcher.launch(dir / "missing", {}).error().code, ENOENT);
@@ -88,10 +89,10 @@ TEST_F(LinuxServicesTest, LogLinesGoToTheLogFileOneLineEach) {
     LinuxLogSink sink;
     const Log log(sink, "tamsel.Orvane-.OrvaneExtension", "FinderSync");
     log("Cut %d items", 3);
-    log("Created: %{public}@", std::string("/a/line\nbreak"));
+    log("Created: %{public}@", std::string("/a/line\nbreak\t\x7f\\n\0end", 21));
     EXPECT_EQ(readFile(dir / "log"), "tamsel.Orvane-.OrvaneExtension FinderSync Cut 3 items\n"
                                      "tamsel.Orvane-.OrvaneExtension FinderSync Created: "
-                                     "/a/line\\nbreak\n");
+                                     "/a/line\\nbreak\\t\\x7f\\\\n\\x00end\n");
 }
 
 TEST_F(LinuxServicesTest, UserDefaultsPersistPerDomainAndSeeOtherWritersAfterSynchronize) {
@@ -112,6 +113,32 @@ TEST_F(LinuxServicesTest, UserDefaultsPersistPerDomainAndSeeOtherWritersAfterSyn
     EXPECT_EQ(suites.suite("../evil"), nullptr);
     writeFile(dir / "config/orvane/d.defaults", "garbage line\nk\tstring\ttrue\n");
     EXPECT_FALSE(suites.suite("d")->boolForKey("k")) << "a string is not a Boolean";
+    suites.suite("d")->setBool(true, "b");
+    EXPECT_EQ(readFile(dir / "config/orvane/d.defaults"),
+              "b\tbool\ttrue\nk\tstring\ttrue\ngarbage line\n")
+        << "nothing it does not understand is dropped";
+}
+
+TEST_F(LinuxServicesTest, UserDefaultsNeverWriteOverAFileTheyCouldNotReadAndWriteThroughLinks) {
+    env.set("XDG_CONFIG_HOME", (dir / "config").str());
+    std::filesystem::create_directories((dir / "config/orvane").str());
+    const std::string broken = "Other\tbool\ttrue\nAppleShowAllFiles\tbool\tfalse\xff\n";
+    writeFile(dir / "config/orvane/com.apple.finder.defaults", broken);
+    LinuxUserDefaultsSuites suites;
+    auto finder = suites.suite("com.apple.finder");
+    finder->setBool(true, "AppleShowAllFiles");
+    EXPECT_FALSE(finder->synchronize());
+    EXPECT_EQ(readFile(dir / "config/orvane/com.apple.finder.defaults"), broken);
+
+    writeFile(dir / "dotfiles-d", "Other\tbool\ttrue\n");
+    std::filesystem::create_symlink((dir / "dotfiles-d").str(),
+                                    (dir / "config/orvane/d.defaults").str());
+    auto linked = suites.suite("d");
+    EXPECT_TRUE(linked->boolForKey("Other"));
+    linked->setBool(true, "k");
+    EXPECT_TRUE(linked->synchronize());
+    EXPECT_TRUE(std::filesystem::is_symlink((dir / "config/orvane/d.defaults").str()));
+    EXPECT_EQ(readFile(dir / "dotfiles-d"), "Other\tbool\ttrue\nk\tbool\ttrue\n");
 }
 
 TEST_F(LinuxServicesTest, BundlePicksTheLanguageAndShowsKeysItHasNoTextFor) {
