@@ -9,8 +9,8 @@
 #include "RatioReporter.h"
 
 #include "app/shell/AppDelegate.h"
-#include "platform/linux/LinuxPlatform.h"
 #include "platform/Text.h"
+#include "platform/linux/LinuxPlatform.h"
 #include "shared/RequestHandoff.h"
 
 #include <fcntl.h>
@@ -111,6 +111,41 @@ void makeTree(const fs::path& tree) {
     }
 }
 
+// 100 folders of 200 notes each.
+void makeManySmallFiles(const fs::path& tree) {
+    fs::remove_all(tree);
+    for (int d = 0; d < 100; ++d) {
+        const fs::path folder = tree / ("day-" + std::to_string(d));
+        fs::create_directories(folder);
+        for (int f = 0; f < 200; ++f) {
+            const int fd = open((folder / ("note-" + std::to_string(f))).c_str(),
+                                O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            (void)!write(fd, "a small note\n", 13);
+            close(fd);
+        }
+    }
+}
+
+// Moves `tree` from tmpfs to the disk, with the paste or with mv.
+void acrossFileSystems(benchmark::State& state, void (*make)(const fs::path&), bool paste) {
+    auto& f = fixture();
+    for (auto _ : state) {
+        state.PauseTiming();
+        make(f.shm / "tree");
+        freshFolder(f.root / "disk");
+        f.request({f.shm / "tree"}, f.root / "disk");
+        state.ResumeTiming();
+        const bool ran =
+            paste ? (f.delegate->handlePasteRequest(), true)
+                  : run({"mv", (f.shm / "tree").string(), (f.root / "disk").string() + "/"});
+        state.PauseTiming();
+        if (!ran || !fs::exists(f.root / "disk/tree") || fs::exists(f.shm / "tree")) {
+            state.SkipWithError("the tree was not moved");
+        }
+        state.ResumeTiming();
+    }
+}
+
 void BM_Paste1000Files(benchmark::State& state) {
     auto& f = fixture();
     for (auto _ : state) {
@@ -148,42 +183,33 @@ void BM_Mv1000Files(benchmark::State& state) {
 BENCHMARK(BM_Mv1000Files)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_Paste256MiBTreeAcrossFileSystems(benchmark::State& state) {
-    auto& f = fixture();
-    for (auto _ : state) {
-        state.PauseTiming();
-        makeTree(f.shm / "tree");
-        freshFolder(f.root / "disk");
-        f.request({f.shm / "tree"}, f.root / "disk");
-        state.ResumeTiming();
-        f.delegate->handlePasteRequest();
-        state.PauseTiming();
-        if (!fs::exists(f.root / "disk/tree/album-63/photo-3.raw") || fs::exists(f.shm / "tree")) {
-            state.SkipWithError("the tree was not moved");
-        }
-        state.ResumeTiming();
-    }
+    acrossFileSystems(state, makeTree, true);
+}
+void BM_Mv256MiBTreeAcrossFileSystems(benchmark::State& state) {
+    acrossFileSystems(state, makeTree, false);
+}
+void BM_Paste20000FilesAcrossFileSystems(benchmark::State& state) {
+    acrossFileSystems(state, makeManySmallFiles, true);
+}
+void BM_Mv20000FilesAcrossFileSystems(benchmark::State& state) {
+    acrossFileSystems(state, makeManySmallFiles, false);
 }
 BENCHMARK(BM_Paste256MiBTreeAcrossFileSystems)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(4);
-
-void BM_Mv256MiBTreeAcrossFileSystems(benchmark::State& state) {
-    auto& f = fixture();
-    for (auto _ : state) {
-        state.PauseTiming();
-        makeTree(f.shm / "tree");
-        freshFolder(f.root / "disk");
-        state.ResumeTiming();
-        if (!run({"mv", (f.shm / "tree").string(), (f.root / "disk").string() + "/"})) {
-            state.SkipWithError("mv failed");
-        }
-    }
-}
 BENCHMARK(BM_Mv256MiBTreeAcrossFileSystems)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(4);
+BENCHMARK(BM_Paste20000FilesAcrossFileSystems)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK(BM_Mv20000FilesAcrossFileSystems)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 
 } // namespace
 
@@ -191,5 +217,7 @@ int main(int argc, char** argv) {
     return orv::bench::runWithRatios(argc, argv,
                                      {{"BM_Paste1000Files/real_time", "BM_Mv1000Files/real_time"},
                                       {"BM_Paste256MiBTreeAcrossFileSystems/iterations:4/real_time",
-                                       "BM_Mv256MiBTreeAcrossFileSystems/iterations:4/real_time"}});
+                                       "BM_Mv256MiBTreeAcrossFileSystems/iterations:4/real_time"},
+                                      {"BM_Paste20000FilesAcrossFileSystems/iterations:3/real_time",
+                                       "BM_Mv20000FilesAcrossFileSystems/iterations:3/real_time"}});
 }

@@ -11,7 +11,14 @@ namespace orv {
 // NSError: a code from the error's domain (errno on Linux) and its localized description,
 // with the kinds of failure callers act on told apart.
 struct Error {
-    enum class Kind { other, alreadyExists, notFound };
+    enum class Kind {
+        other,
+        alreadyExists,
+        notFound,
+        crossDevice, // the two paths lie on different file systems
+        unsupported, // the file system cannot do what was asked
+        partial,     // done, but not all of it: the description says what is left
+    };
     int code = 0;
     std::string localizedDescription;
     Kind kind = Kind::other;

@@ -4,6 +4,7 @@
 
 #include "platform/Expected.h"
 #include "platform/Image.h"
+#include "platform/Move.h"
 #include "platform/Path.h"
 
 #include <cstdint>
@@ -56,9 +57,14 @@ class FileManager {
     // half-written. (NSData writeToURL:options:NSDataWritingWithoutOverwriting|Atomic)
     virtual Status createFileExclusively(const Path& path, std::string_view bytes) = 0;
 
-    // moveItemAtURL:toURL:error: — never replaces an existing item (the error's kind is then
-    // alreadyExists); moves across file systems too, leaving the source whole if it fails.
-    virtual Status moveItem(const Path& source, const Path& destination) = 0;
+    // moveItemAtURL:toURL:error:, made by the shared mover of platform/Move.h: never replaces
+    // an existing item (the error's kind is then alreadyExists) and never loses one; across
+    // file systems `observer` hears of the hidden copy, and an item that changed in the
+    // source meanwhile stays there (the error's kind is then partial: the rest did move).
+    virtual Status moveItem(const Path& source, const Path& destination,
+                            MoveObserver* observer) = 0;
+    // Removes the hidden copy an interrupted move left, while it still is ours.
+    virtual bool removeAbandonedCopy(const Path& path, std::optional<FileIdentity> identity) = 0;
 
     // removeItemAtURL:error: — a file, or a folder with everything in it.
     virtual Status removeItem(const Path& path) = 0;

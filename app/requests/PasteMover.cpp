@@ -1,6 +1,7 @@
 // Paste: the cut items are moved into the destination under their own names, never replacing
 // anything; the moved items are then selected in Finder and the failures listed in one alert.
 
+#include "app/requests/MoveJournal.h"
 #include "app/shell/AppDelegate.h"
 #include "shared/RequestHandoff.h"
 
@@ -52,6 +53,13 @@ void AppDelegate::handlePasteRequest() {
     }
     std::vector<Path> movedURLs;
     std::vector<std::string> failureLines;
+    // A copy across file systems is on record until it has its name, for the next launch to
+    // remove should the host die meanwhile.
+    const auto container = platform_.files.containerURL(handoff::kAppGroupIdentifier);
+    std::optional<MoveJournal> journal;
+    if (container) {
+        journal.emplace(platform_.files, *container, log);
+    }
     const Path destination(request->destination);
     const bool nul = request->destination.find('\0') != std::string::npos;
     if (nul || !destination.isAbsolute()) {
@@ -72,11 +80,14 @@ void AppDelegate::handlePasteRequest() {
                 continue;
             }
             const Path target = destination.appending(name);
-            const auto moved = platform_.files.moveItem(source, target);
-            if (moved) {
+            const auto moved =
+                platform_.files.moveItem(source, target, journal ? &*journal : nullptr);
+            // Partly: the item is in place, but what appeared in it meanwhile stayed behind.
+            if (moved || moved.error().kind == Error::Kind::partial) {
                 movedURLs.push_back(target);
                 log("Moved: %{public}@ -> %{public}@", item, target.str());
-            } else {
+            }
+            if (!moved) {
                 failureLines.push_back(name + ": " + moved.error().localizedDescription);
                 log("ERROR moving: %{public}@", moved.error().localizedDescription);
             }

@@ -1,6 +1,8 @@
 #include "app/shell/AppDelegate.h"
 
 #include "app/OnboardingWindow/OnboardingWindowController.h"
+#include "app/requests/MoveJournal.h"
+#include "shared/RequestHandoff.h"
 
 namespace orv {
 
@@ -27,6 +29,11 @@ void AppDelegate::applicationDidFinishLaunching() {
     registerLoginItem();
     setupStatusItem();
     showOnboardingIfNeeded();
+    // A host that died in the middle of a move left a hidden copy: the source is whole, so
+    // the copy goes.
+    if (const auto container = platform_.files.containerURL(handoff::kAppGroupIdentifier)) {
+        MoveJournal::removeAbandonedCopies(platform_.files, *container, log);
+    }
 }
 
 void AppDelegate::registerLoginItem() {

@@ -2,7 +2,6 @@
 
 #include "platform/Text.h"
 #include "platform/linux/Environment.h"
-#include "platform/linux/Move.h"
 
 #include <atomic>
 #include <cerrno>
@@ -58,11 +57,11 @@ Error nulError(const Path& path) {
 
 } // namespace
 
-LinuxFileManager::LinuxFileManager(LogSink* logSink, std::string subsystem)
-    : logSink_(logSink), subsystem_(std::move(subsystem)) {}
+LinuxFileManager::LinuxFileManager(LogSink* logSink, std::string subsystem, bool withContainer)
+    : logSink_(logSink), subsystem_(std::move(subsystem)), withContainer_(withContainer) {}
 
 std::optional<Path> LinuxFileManager::containerURL(std::string_view groupIdentifier) {
-    if (!validComponent(groupIdentifier)) {
+    if (!withContainer_ || !validComponent(groupIdentifier)) {
         return std::nullopt;
     }
     const auto configured = environment("ORVANE_GROUP_CONTAINERS");
@@ -257,18 +256,23 @@ Status LinuxFileManager::createFileExclusively(const Path& path, std::string_vie
     return ok();
 }
 
-Status LinuxFileManager::moveItem(const Path& source, const Path& destination) {
+Status LinuxFileManager::moveItem(const Path& source, const Path& destination,
+                                  MoveObserver* observer) {
     if (holdsNul(source) || holdsNul(destination)) {
         return nulError(holdsNul(source) ? source : destination);
     }
-    return lnx::moveItem(source, destination);
+    return orv::moveItem(moves_, source, destination, observer);
+}
+
+bool LinuxFileManager::removeAbandonedCopy(const Path& path, std::optional<FileIdentity> identity) {
+    return !holdsNul(path) && orv::removeAbandonedCopy(moves_, path, identity);
 }
 
 Status LinuxFileManager::removeItem(const Path& path) {
     if (holdsNul(path)) {
         return nulError(path);
     }
-    return lnx::removeItem(path);
+    return orv::removeItem(moves_, path);
 }
 
 } // namespace orv::lnx

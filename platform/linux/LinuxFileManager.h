@@ -2,6 +2,7 @@
 
 #include "platform/Log.h"
 #include "platform/Services.h"
+#include "platform/linux/Move.h"
 
 namespace orv::lnx {
 
@@ -11,7 +12,10 @@ namespace orv::lnx {
 // `logSink`). A path holding NUL is refused by every call.
 class LinuxFileManager final : public FileManager {
   public:
-    explicit LinuxFileManager(LogSink* logSink = nullptr, std::string subsystem = {});
+    // Without `withContainer` there is no group container, for a run that only shows
+    // something and must not touch the requests or moves of a running host.
+    explicit LinuxFileManager(LogSink* logSink = nullptr, std::string subsystem = {},
+                              bool withContainer = true);
 
     std::optional<Path> containerURL(std::string_view groupIdentifier) override;
     using FileManager::readUTF8;
@@ -23,12 +27,15 @@ class LinuxFileManager final : public FileManager {
     // A temporary file beside the target, renamed into place with RENAME_NOREPLACE (or linked,
     // on file systems without it), so the name is taken whole or not at all.
     Status createFileExclusively(const Path& path, std::string_view bytes) override;
-    Status moveItem(const Path& source, const Path& destination) override;
+    Status moveItem(const Path& source, const Path& destination, MoveObserver* observer) override;
+    bool removeAbandonedCopy(const Path& path, std::optional<FileIdentity> identity) override;
     Status removeItem(const Path& path) override;
 
   private:
+    LinuxMoveSystem moves_;
     LogSink* logSink_;
     std::string subsystem_;
+    bool withContainer_;
 };
 
 // Writes `data` to a new temporary file beside `path` and renames it over `path`, so a reader

@@ -3,7 +3,7 @@
 namespace orv::lnx {
 
 LinuxPlatform::LinuxPlatform(BundleInfo bundle, bool diagnostic)
-    : files_(&logSink_, bundle.identifier) {
+    : files_(&logSink_, bundle.identifier, !diagnostic) {
     const Log log(logSink_, bundle.identifier, "Bundle");
     loginItems_.emplace(!diagnostic);
     bundle_.emplace(LinuxBundle::resourcesFor(bundle.resourcesName),

@@ -26,7 +26,8 @@ struct BundleInfo {
 class LinuxPlatform {
   public:
     // `diagnostic`: for a run that only shows something (orvane-host --print-ui): the launch
-    // then leaves the login item as it is.
+    // then leaves the login item as it is and has no group container, so it touches neither
+    // the requests nor the moves of a running host.
     explicit LinuxPlatform(BundleInfo bundle, bool diagnostic = false);
 
     Platform platform();

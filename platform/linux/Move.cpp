@@ -2,61 +2,48 @@
 
 #include "platform/linux/Environment.h"
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
-#include <string>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
-#include <vector>
 
 namespace orv::lnx {
 
 namespace {
 
-std::string quotedName(const Path& path) {
-    return "“" + path.lastComponent() + "”";
+Error systemError(int code, std::string_view what, const Path& path) {
+    auto error = posixError(code, what, path);
+    if (code == EXDEV) {
+        error.kind = Error::Kind::crossDevice;
+    } else if (code == EINVAL || code == ENOSYS) {
+        error.kind = Error::Kind::unsupported;
+    }
+    return error;
 }
 
-Error moveError(int code, const Path& source, const Path& destination, std::string_view why = "") {
-    std::string text = quotedName(source) + " couldn’t be moved to “" +
-                       destination.deletingLastComponent().str() + "”";
-    Error::Kind kind = code == EEXIST || code == ENOTEMPTY ? Error::Kind::alreadyExists
-                       : code == ENOENT                    ? Error::Kind::notFound
-                                                           : Error::Kind::other;
-    if (!why.empty()) {
-        return Error{code, text + std::string(why), kind};
-    }
-    switch (code) {
-    case EEXIST:
-    case ENOTEMPTY:
-        text += " because an item with the same name already exists there.";
-        break;
-    case ENOENT:
-        text += " because it no longer exists.";
-        break;
-    case EACCES:
-    case EPERM:
-        text += " because you don’t have permission to access it or the folder.";
-        break;
-    case ENOSPC:
-        text += " because there isn’t enough space.";
-        break;
-    default:
-        text += ": " + std::string(std::strerror(code)) + ".";
-    }
-    return Error{code, text, kind};
+Status result(int returned, std::string_view what, const Path& path) {
+    return returned == 0 ? ok() : Status(systemError(errno, what, path));
 }
 
-// ---- Copying a tree across file systems ----
+// Closes a descriptor when it goes.
+struct Fd {
+    int fd;
+    explicit Fd(int f) : fd(f) {}
+    ~Fd() {
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+};
 
 bool copyExtendedAttributes(int from, int to) {
     const ssize_t size = flistxattr(from, nullptr, 0);
@@ -86,41 +73,52 @@ bool copyExtendedAttributes(int from, int to) {
     return true;
 }
 
-bool copyData(int from, int to, off_t size) {
-    off_t left = size;
-    while (left > 0) {
-        const ssize_t n =
-            sendfile(to, from, nullptr, static_cast<std::size_t>(std::min<off_t>(left, 1 << 30)));
-        if (n < 0) {
-            if (errno == EINTR) {
+// Copies `length` bytes at `offset`, the same offset in both files.
+bool copyRange(int from, int to, off_t offset, off_t length) {
+    off_t in = offset, out = offset;
+    bool kernelCopy = true;
+    while (length > 0) {
+        const auto chunk = static_cast<std::size_t>(std::min<off_t>(length, 1 << 30));
+        ssize_t n = -1;
+        if (kernelCopy) {
+            n = copy_file_range(from, &in, to, &out, chunk, 0);
+            if (n < 0 &&
+                (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+                kernelCopy = false; // sendfile below
                 continue;
             }
-            if (errno == EINVAL || errno == ENOSYS) {
-                break; // fall back to read and write below
+        } else {
+            if (lseek(to, out, SEEK_SET) < 0) {
+                return false;
             }
-            return false;
+            n = sendfile(to, from, &in, chunk);
+            out = in;
         }
-        if (n == 0) {
-            break;
-        }
-        left -= n;
-    }
-    std::vector<char> buffer(1 << 17);
-    while (true) {
-        const ssize_t n = read(from, buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (n < 0) {
-            return false;
+        if (n <= 0) {
+            return n == 0; // the file got shorter meanwhile: what is there is copied
         }
-        if (n == 0) {
-            return true;
-        }
-        if (!writeAll(to, std::string_view(buffer.data(), static_cast<std::size_t>(n)))) {
-            return false;
-        }
+        length -= n;
     }
+    return true;
+}
+
+// The data of a regular file, holes kept as holes.
+bool copyData(int from, int to, const struct stat& st) {
+    if (st.st_blocks * 512 >= st.st_size) {
+        return copyRange(from, to, 0, st.st_size); // no holes worth looking for
+    }
+    off_t data = 0;
+    while ((data = lseek(from, data, SEEK_DATA)) >= 0) {
+        const off_t hole = lseek(from, data, SEEK_HOLE);
+        if (hole < 0 || !copyRange(from, to, data, hole - data)) {
+            return false;
+        }
+        data = hole;
+    }
+    return (errno == ENXIO || data >= 0) && ftruncate(to, st.st_size) == 0;
 }
 
 // Owner (when we may), mode and times, as mv keeps them. Times last: setting the others
@@ -136,198 +134,144 @@ bool applyMetadata(const std::string& path, const struct stat& st, bool isLink) 
     return utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-// Copies the item at `from` to the new name `to`; errno tells why when it fails.
-bool copyTree(const std::string& from, const std::string& to) {
-    struct stat st {};
-    if (lstat(from.c_str(), &st) != 0) {
-        return false;
-    }
-    if (S_ISLNK(st.st_mode)) {
-        std::vector<char> target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) +
-                                 1);
-        const ssize_t n = readlink(from.c_str(), target.data(), target.size() - 1);
-        if (n < 0) {
-            return false;
-        }
-        target[static_cast<std::size_t>(n)] = '\0';
-        return symlink(target.data(), to.c_str()) == 0 && applyMetadata(to, st, true);
-    }
-    if (S_ISDIR(st.st_mode)) {
-        if (mkdir(to.c_str(), 0700) != 0) {
-            return false;
-        }
-        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(from.c_str()), closedir);
-        if (!dir) {
-            return false;
-        }
-        errno = 0;
-        while (const dirent* entry = readdir(dir.get())) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != ".." && !copyTree(from + "/" + name, to + "/" + name)) {
-                return false;
-            }
-            errno = 0;
-        }
-        if (errno != 0) {
-            return false;
-        }
-        const int fromFd = open(from.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        const int toFd = open(to.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        const bool attributes = fromFd >= 0 && toFd >= 0 && copyExtendedAttributes(fromFd, toFd);
-        const int saved = errno;
-        if (fromFd >= 0) {
-            close(fromFd);
-        }
-        if (toFd >= 0) {
-            close(toFd);
-        }
-        errno = saved;
-        return attributes && applyMetadata(to, st, false);
-    }
-    if (S_ISREG(st.st_mode)) {
-        const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-        if (in < 0) {
-            return false;
-        }
-        const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (out < 0) {
-            const int saved = errno;
-            close(in);
-            errno = saved;
-            return false;
-        }
-        bool copied = copyData(in, out, st.st_size) && copyExtendedAttributes(in, out);
-        int saved = errno;
-        close(in);
-        if (close(out) != 0 && copied) {
-            copied = false;
-            saved = errno;
-        }
-        errno = saved;
-        return copied && applyMetadata(to, st, false);
-    }
-    if (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
-        return mknod(to.c_str(), st.st_mode, st.st_rdev) == 0 && applyMetadata(to, st, false);
-    }
-    errno = ENOTSUP; // a socket cannot be copied
-    return false;
+FileIdentity identityOf(const struct stat& st) {
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
-// Whether `inner` is `outer` or lies inside it, by their real paths.
-bool isWithin(const Path& inner, const Path& outer) {
-    std::unique_ptr<char, void (*)(void*)> realOuter(realpath(outer.str().c_str(), nullptr),
-                                                     std::free);
-    std::unique_ptr<char, void (*)(void*)> realInner(realpath(inner.str().c_str(), nullptr),
-                                                     std::free);
-    if (!realOuter || !realInner) {
+bool copyFile(const std::string& from, const std::string& to, const struct stat& st,
+              const std::function<void(FileIdentity)>& created) {
+    const Fd in(open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (in.fd < 0) {
         return false;
     }
-    const std::string o = realOuter.get(), i = realInner.get();
-    return i == o || (i.size() > o.size() && i.compare(0, o.size(), o) == 0 &&
-                      (o == "/" || i[o.size()] == '/'));
-}
-
-std::string temporaryBeside(const Path& destination) {
-    static std::atomic<unsigned> counter{0};
-    return destination.deletingLastComponent()
-        .appending(".orvane-move-" + std::to_string(getpid()) + "-" + std::to_string(counter++) +
-                   "-" + destination.lastComponent())
-        .str();
+    const Fd out(open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    struct stat made {};
+    if (out.fd < 0 || fstat(out.fd, &made) != 0) {
+        return false;
+    }
+    created(identityOf(made));
+    return copyData(in.fd, out.fd, st) && copyExtendedAttributes(in.fd, out.fd);
 }
 
 } // namespace
 
-Status removeItem(const Path& path) {
+Status LinuxMoveSystem::renameNoReplace(const Path& from, const Path& to) {
+    return result(
+        renameat2(AT_FDCWD, from.str().c_str(), AT_FDCWD, to.str().c_str(), RENAME_NOREPLACE),
+        "Couldn’t move", from);
+}
+
+Status LinuxMoveSystem::renameOverEmptyFolder(const Path& from, const Path& to) {
+    return result(rename(from.str().c_str(), to.str().c_str()), "Couldn’t move", from);
+}
+
+Status LinuxMoveSystem::link(const Path& existing, const Path& newName) {
+    return result(::link(existing.str().c_str(), newName.str().c_str()), "Couldn’t link", existing);
+}
+
+Expected<ItemInfo> LinuxMoveSystem::info(const Path& path) {
     struct stat st {};
     if (lstat(path.str().c_str(), &st) != 0) {
-        return posixError(errno, "Couldn’t remove", path);
+        return systemError(errno, "Couldn’t look at", path);
     }
-    if (S_ISDIR(st.st_mode)) {
-        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path.str().c_str()), closedir);
-        if (!dir) {
-            return posixError(errno, "Couldn’t remove", path);
-        }
-        std::vector<std::string> names;
-        while (const dirent* entry = readdir(dir.get())) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") {
-                names.push_back(name);
-            }
-        }
-        dir.reset();
-        for (const auto& name : names) {
-            if (auto removed = removeItem(path.appending(name)); !removed) {
-                return removed;
-            }
-        }
-        if (rmdir(path.str().c_str()) != 0) {
-            return posixError(errno, "Couldn’t remove", path);
-        }
-        return ok();
+    ItemInfo info;
+    info.type = S_ISDIR(st.st_mode)   ? ItemInfo::Type::folder
+                : S_ISREG(st.st_mode) ? ItemInfo::Type::file
+                : S_ISLNK(st.st_mode) ? ItemInfo::Type::link
+                                      : ItemInfo::Type::other;
+    info.identity = identityOf(st);
+    info.links = st.st_nlink;
+    info.size = st.st_size;
+    info.modified = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
+    return info;
+}
+
+Expected<std::vector<std::string>> LinuxMoveSystem::list(const Path& folder) {
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.str().c_str()), closedir);
+    if (!dir) {
+        return systemError(errno, "Couldn’t read the folder", folder);
     }
-    if (unlink(path.str().c_str()) != 0) {
-        return posixError(errno, "Couldn’t remove", path);
+    std::vector<std::string> names;
+    errno = 0;
+    while (const dirent* entry = readdir(dir.get())) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.emplace_back(name);
+        }
+        errno = 0;
+    }
+    if (errno != 0) {
+        return systemError(errno, "Couldn’t read the folder", folder);
+    }
+    return names;
+}
+
+std::optional<Path> LinuxMoveSystem::realPath(const Path& path) {
+    std::unique_ptr<char, void (*)(void*)> real(realpath(path.str().c_str(), nullptr), std::free);
+    return real ? std::optional<Path>(Path(real.get())) : std::nullopt;
+}
+
+Status LinuxMoveSystem::makeFolder(const Path& path) {
+    return result(mkdir(path.str().c_str(), 0700), "Couldn’t create the folder", path);
+}
+
+Status LinuxMoveSystem::copyItem(const Path& from, const Path& to,
+                                 const std::function<void(FileIdentity)>& created) {
+    const std::string& source = from.str();
+    const std::string& target = to.str();
+    struct stat st {};
+    if (lstat(source.c_str(), &st) != 0) {
+        return systemError(errno, "Couldn’t look at", from);
+    }
+    bool copied = false;
+    if (S_ISREG(st.st_mode)) {
+        copied = copyFile(source, target, st, created);
+    } else if (S_ISLNK(st.st_mode)) {
+        std::vector<char> link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) +
+                               1);
+        const ssize_t n = readlink(source.c_str(), link.data(), link.size() - 1);
+        copied = n >= 0 && symlink(std::string(link.data(), static_cast<std::size_t>(n)).c_str(),
+                                   target.c_str()) == 0;
+    } else {
+        // FIFOs, sockets and devices are made anew, as mv makes them.
+        copied = mknod(target.c_str(), st.st_mode, st.st_rdev) == 0;
+    }
+    if (struct stat made{}; copied && !S_ISREG(st.st_mode)) {
+        copied = lstat(target.c_str(), &made) == 0;
+        if (copied) {
+            created(identityOf(made));
+        }
+    }
+    if (!copied || !applyMetadata(target, st, S_ISLNK(st.st_mode))) {
+        return systemError(errno, "Couldn’t copy", from);
     }
     return ok();
 }
 
-// Why a rename that failed with `code` failed, in words a user can act on.
-Error explainFailedMove(int code, const Path& source, const Path& destination) {
+Status LinuxMoveSystem::finishFolder(const Path& from, const Path& to) {
     struct stat st {};
-    if (lstat(source.str().c_str(), &st) != 0) {
-        return moveError(errno, source, destination);
-    }
-    struct stat folder {};
-    if (stat(destination.deletingLastComponent().str().c_str(), &folder) != 0 ||
-        !S_ISDIR(folder.st_mode)) {
-        return moveError(ENOENT, source, destination, " because that folder doesn’t exist.");
-    }
-    if (S_ISDIR(st.st_mode) && isWithin(destination.deletingLastComponent(), source)) {
-        return moveError(EINVAL, source, destination, " because it can’t go inside itself.");
-    }
-    return moveError(code, source, destination);
-}
-
-Status moveItem(const Path& source, const Path& destination) {
-    // The rename is tried first: on one file system it is the whole move, and the checks that
-    // explain a failure are only needed when there is one.
-    if (renameat2(AT_FDCWD, source.str().c_str(), AT_FDCWD, destination.str().c_str(),
-                  RENAME_NOREPLACE) == 0) {
-        return ok();
-    }
-    if (errno != EXDEV) {
-        return explainFailedMove(errno, source, destination);
-    }
-    struct stat st {};
-    if (lstat(source.str().c_str(), &st) != 0) {
-        return moveError(errno, source, destination);
-    }
-    if (S_ISDIR(st.st_mode) && isWithin(destination.deletingLastComponent(), source)) {
-        return moveError(EINVAL, source, destination, " because it can’t go inside itself.");
-    }
-    // Another file system: copy under a temporary name, take the name without replacing, then
-    // let go of the source.
-    struct stat taken {};
-    if (lstat(destination.str().c_str(), &taken) == 0) {
-        return moveError(EEXIST, source, destination);
-    }
-    const std::string temp = temporaryBeside(destination);
-    if (!copyTree(source.str(), temp)) {
-        const int error = errno;
-        (void)removeItem(Path(temp));
-        return moveError(error, source, destination);
-    }
-    if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, destination.str().c_str(), RENAME_NOREPLACE) !=
-        0) {
-        const int error = errno;
-        (void)removeItem(Path(temp));
-        return moveError(error, source, destination);
-    }
-    if (auto removed = removeItem(source); !removed) {
-        return moveError(removed.error().code, source, destination,
-                         " completely: it was copied, but the original couldn’t be removed.");
+    const Fd in(open(from.str().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Fd out(open(to.str().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (in.fd < 0 || out.fd < 0 || fstat(in.fd, &st) != 0 ||
+        !copyExtendedAttributes(in.fd, out.fd) || !applyMetadata(to.str(), st, false)) {
+        return systemError(errno, "Couldn’t copy", from);
     }
     return ok();
+}
+
+Status LinuxMoveSystem::removeEntry(const Path& path, ItemInfo::Type type) {
+    const int removed =
+        type == ItemInfo::Type::folder ? rmdir(path.str().c_str()) : unlink(path.str().c_str());
+    return result(removed, "Couldn’t remove", path);
+}
+
+Status LinuxMoveSystem::makeRemovable(const Path& folder) {
+    struct stat st {};
+    if (lstat(folder.str().c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        return systemError(errno == 0 ? ENOTDIR : errno, "Couldn’t open up", folder);
+    }
+    return result(chmod(folder.str().c_str(), (st.st_mode & 07777) | S_IRWXU), "Couldn’t open up",
+                  folder);
 }
 
 } // namespace orv::lnx

@@ -1,20 +1,28 @@
 #pragma once
-// Moving and removing items on Linux, with the semantics users rely on from the system's own.
+// The system calls of a move on Linux (see platform/Move.h for what a move decides).
 
-#include "platform/Expected.h"
-#include "platform/Path.h"
+#include "platform/Move.h"
 
 namespace orv::lnx {
 
-// Moves `source` to `destination` without ever replacing an existing item: renameat2 with
-// RENAME_NOREPLACE on one file system. Across file systems the item is copied (folders
-// recursively; symbolic links as links; permissions, times and extended attributes kept) under
-// a temporary name in the destination folder, renamed into place without replacing, and only
-// then is the source removed. A failure midway removes the partial copy and leaves the source
-// whole. A folder is never moved into itself.
-Status moveItem(const Path& source, const Path& destination);
-
-// Removes a file, a link, or a folder with everything in it (links are not followed).
-Status removeItem(const Path& path);
+class LinuxMoveSystem : public MoveSystem {
+  public:
+    // renameat2 with RENAME_NOREPLACE: EXDEV is crossDevice; EINVAL (or ENOSYS) from a file
+    // system that cannot promise not to replace is unsupported.
+    Status renameNoReplace(const Path& from, const Path& to) override;
+    Status renameOverEmptyFolder(const Path& from, const Path& to) override;
+    Status link(const Path& existing, const Path& newName) override;
+    Expected<ItemInfo> info(const Path& path) override;
+    Expected<std::vector<std::string>> list(const Path& folder) override;
+    std::optional<Path> realPath(const Path& path) override;
+    Status makeFolder(const Path& path) override;
+    // Data with copy_file_range (sendfile, then read and write, where that cannot), holes
+    // kept by SEEK_DATA and SEEK_HOLE; FIFOs, sockets and devices with mknod.
+    Status copyItem(const Path& from, const Path& to,
+                    const std::function<void(FileIdentity)>& created) override;
+    Status finishFolder(const Path& from, const Path& to) override;
+    Status removeEntry(const Path& path, ItemInfo::Type type) override;
+    Status makeRemovable(const Path& folder) override;
+};
 
 } // namespace orv::lnx

@@ -54,8 +54,14 @@ Status FakeFileManager::createFileExclusively(const Path& path, std::string_view
     return ok();
 }
 
-Status FakeFileManager::moveItem(const Path& source, const Path& destination) {
+Status FakeFileManager::moveItem(const Path& source, const Path& destination, MoveObserver*) {
     moves.emplace_back(source, destination);
+    if (const auto error = moveErrors.find(source); error != moveErrors.end()) {
+        if (error->second.kind == Error::Kind::partial) {
+            files[destination] = files[source]; // in place; something stayed behind
+        }
+        return error->second;
+    }
     const std::string name = "“" + source.lastComponent() + "” couldn’t be moved because ";
     if (!fileExists(source)) {
         record("move failed " + source.lastComponent());

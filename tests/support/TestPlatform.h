@@ -38,6 +38,7 @@ class FakeFileManager final : public FileManager, Recorder {
     std::vector<WriteMode> writeModes;
     std::vector<std::string> askedGroups;
     std::vector<std::pair<Path, Path>> moves;
+    std::map<Path, Error> moveErrors; // what moving these answers (after moving, when partial)
     // Runs just before an exclusive create, as another process racing for the name would.
     std::function<void(const Path&)> beforeCreate;
 
@@ -55,7 +56,11 @@ class FakeFileManager final : public FileManager, Recorder {
     }
     Status createFileExclusively(const Path& path, std::string_view bytes) override;
     // Moves and removals act on `files` and `directories` (a folder takes what lies below it).
-    Status moveItem(const Path& source, const Path& destination) override;
+    Status moveItem(const Path& source, const Path& destination, MoveObserver*) override;
+    // Removes the named copy when it is among `files` or `directories`.
+    bool removeAbandonedCopy(const Path& path, std::optional<FileIdentity>) override {
+        return fileExists(path) && removeItem(path);
+    }
     Status removeItem(const Path& path) override;
 
     // The content of a file in the container, or nullopt when there is none.

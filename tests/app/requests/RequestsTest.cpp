@@ -130,6 +130,22 @@ TEST_F(RequestsTest, OneTakenNameFailsAloneAndTheOthersMove) {
                 ElementsAre(ElementsAre(Path("/dest/one.txt"), Path("/dest/three.txt"))));
 }
 
+TEST_F(RequestsTest, APartlyMovedItemIsRevealedAndItsRestReported) {
+    file("/src/tree");
+    const std::string why = "“tree” was moved, but what appeared or changed in it during the move "
+                            "stayed behind in “/src/tree”.";
+    system.files.moveErrors[Path("/src/tree")] = Error{11, why, Error::Kind::partial};
+    cut("/src/tree");
+    pasteInto("/dest");
+    delegate.handlePasteRequest();
+    system.mainQueue.advance(1);
+    EXPECT_THAT(system.log.messages(),
+                ElementsAre("Moved: /src/tree -> /dest/tree", "ERROR moving: " + why));
+    EXPECT_THAT(system.workspace.revealed, ElementsAre(ElementsAre(Path("/dest/tree"))));
+    ASSERT_EQ(system.alerts.shown.size(), 1u);
+    EXPECT_EQ(system.alerts.shown[0].informativeText, "tree: " + why);
+}
+
 TEST_F(RequestsTest, EverythingMovedMeansNoAlertAndNothingMovedNoReveal) {
     file("/src/a");
     system.files.directories.insert(Path("/src/folder"));

@@ -100,8 +100,8 @@ TEST_F(LinuxFileManagerTest, APathHoldingNulIsRefusedNeverCutShort) {
     EXPECT_FALSE(files.fileExists(nul));
     EXPECT_EQ(files.isDirectory(nul), std::nullopt);
     EXPECT_FALSE(files.createFileExclusively(nul, "x"));
-    EXPECT_FALSE(files.moveItem(nul, dir / "moved"));
-    EXPECT_FALSE(files.moveItem(dir / "d/f", nul));
+    EXPECT_FALSE(files.moveItem(nul, dir / "moved", nullptr));
+    EXPECT_FALSE(files.moveItem(dir / "d/f", nul, nullptr));
     EXPECT_FALSE(files.removeItem(nul));
     EXPECT_EQ(readFile(dir / "d/f"), "keep");
     EXPECT_EQ(test::countEntries(dir / "d"), 1u);

@@ -1,0 +1,346 @@
+#include "platform/Move.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <map>
+#include <random>
+
+namespace orv {
+
+namespace {
+
+using Type = ItemInfo::Type;
+
+constexpr std::string_view kCopyPrefix = ".orvane-move-";
+
+std::string quotedName(const Path& path) {
+    return "“" + path.lastComponent() + "”";
+}
+
+Error moveError(int code, const Path& source, const Path& destination, std::string_view why = "") {
+    std::string text = quotedName(source) + " couldn’t be moved to “" +
+                       destination.deletingLastComponent().str() + "”";
+    const Error::Kind kind = code == EEXIST || code == ENOTEMPTY ? Error::Kind::alreadyExists
+                             : code == ENOENT                    ? Error::Kind::notFound
+                                                                 : Error::Kind::other;
+    if (!why.empty()) {
+        return Error{code, text + std::string(why), kind};
+    }
+    switch (code) {
+    case EEXIST:
+    case ENOTEMPTY:
+        text += " because an item with the same name already exists there.";
+        break;
+    case ENOENT:
+        text += " because it no longer exists.";
+        break;
+    case EACCES:
+    case EPERM:
+        text += " because you don’t have permission to access it or the folder.";
+        break;
+    case ENOSPC:
+        text += " because there isn’t enough space.";
+        break;
+    default:
+        text += ": " + std::string(std::strerror(code)) + ".";
+    }
+    return Error{code, text, kind};
+}
+
+Error moveError(const Error& error, const Path& source, const Path& destination) {
+    return moveError(error.code, source, destination);
+}
+
+// A short name of our own beside the destination: it always fits where the item's own name
+// fits, however long that is.
+Path temporaryBeside(const Path& destination) {
+    static std::atomic<std::uint64_t> counter{
+        std::random_device{}() ^
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())};
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::uint64_t n = counter.fetch_add(0x9E3779B97F4A7C15ull);
+    std::string name(kCopyPrefix);
+    for (int i = 0; i < 16; ++i, n >>= 4) {
+        name += kHex[n & 0xF];
+    }
+    return destination.deletingLastComponent().appending(name);
+}
+
+// Whether `inner` is `outer` or lies inside it, by their real paths.
+bool isWithin(MoveSystem& system, const Path& inner, const Path& outer) {
+    const auto o = system.realPath(outer);
+    const auto i = system.realPath(inner);
+    if (!o || !i) {
+        return false;
+    }
+    const std::string& os = o->str();
+    const std::string& is = i->str();
+    return is == os || (is.size() > os.size() && is.compare(0, os.size(), os) == 0 &&
+                        (os == "/" || is[os.size()] == '/'));
+}
+
+// Gives `from` the name `to` without replacing anything, also where the file system cannot
+// rename without replacing: a file gets a second name and loses the first; a folder takes
+// the place of an empty folder of ours made under the name (mkdir never replaces, and the
+// rename fails if anything appeared in it meanwhile).
+Status placeWithoutReplacing(MoveSystem& system, const Path& from, const Path& to, Type type) {
+    auto renamed = system.renameNoReplace(from, to);
+    if (renamed || renamed.error().kind != Error::Kind::unsupported) {
+        return renamed;
+    }
+    if (type != Type::folder) {
+        if (auto linked = system.link(from, to); !linked) {
+            return linked;
+        }
+        return system.removeEntry(from, type);
+    }
+    if (auto made = system.makeFolder(to); !made) {
+        return made;
+    }
+    auto moved = system.renameOverEmptyFolder(from, to);
+    if (!moved) {
+        (void)system.removeEntry(to, Type::folder); // ours, unless someone filled it meanwhile
+    }
+    return moved;
+}
+
+// What the copy took from the source, so that only that is removed afterwards.
+struct Copied {
+    Path source;
+    ItemInfo info;
+};
+
+class TreeCopy {
+  public:
+    TreeCopy(MoveSystem& system, MoveObserver* observer) : system_(system), observer_(observer) {}
+
+    Status copy(const Path& from, const Path& to, const ItemInfo& info, bool top) {
+        if (info.type == Type::folder) {
+            if (auto made = system_.makeFolder(to); !made) {
+                return made;
+            }
+            copied_.push_back({from, info}); // before its contents: removed after them
+            if (top) {
+                if (auto made = system_.info(to)) {
+                    created(made->identity);
+                }
+            }
+            auto names = system_.list(from);
+            if (!names) {
+                return names.error();
+            }
+            for (const auto& name : *names) {
+                const Path child = from.appending(name);
+                const auto childInfo = system_.info(child);
+                if (!childInfo) {
+                    return childInfo.error();
+                }
+                if (auto copied = copy(child, to.appending(name), *childInfo, false); !copied) {
+                    return copied;
+                }
+            }
+            if (auto finished = system_.finishFolder(from, to); !finished) {
+                return finished;
+            }
+        } else if (const auto first = links_.find(info.identity);
+                   info.type == Type::file && info.links > 1 && first != links_.end()) {
+            // Another name of a file already copied: a second name of the copy, as mv keeps it.
+            if (auto linked = system_.link(first->second, to); !linked) {
+                return linked;
+            }
+        } else {
+            const auto onCreated = [this, top](FileIdentity id) {
+                if (top) {
+                    created(id);
+                }
+            };
+            if (auto copied = system_.copyItem(from, to, onCreated); !copied) {
+                return copied;
+            }
+            if (info.type == Type::file && info.links > 1) {
+                links_.emplace(info.identity, to);
+            }
+        }
+        if (info.type != Type::folder) {
+            copied_.push_back({from, info});
+        }
+        return ok();
+    }
+
+    // Removes from the source what was copied and nothing else, deepest first. Returns whether
+    // anything stayed because it appeared or changed during the copy.
+    bool removeCopiedSource() {
+        bool stayed = false;
+        for (auto it = copied_.rbegin(); it != copied_.rend(); ++it) {
+            const auto now = system_.info(it->source);
+            if (!now) {
+                continue; // gone already
+            }
+            const bool same = now->identity == it->info.identity && now->type == it->info.type &&
+                              (now->type == Type::folder ||
+                               (now->size == it->info.size && now->modified == it->info.modified));
+            // A folder that holds something new cannot be removed, and so it stays too.
+            if (!same || !system_.removeEntry(it->source, now->type)) {
+                stayed = true;
+            }
+        }
+        return stayed;
+    }
+
+  private:
+    void created(FileIdentity identity) {
+        if (observer_ != nullptr) {
+            observer_->copyBegins(temporary, identity);
+        }
+    }
+
+  public:
+    Path temporary;
+
+  private:
+    MoveSystem& system_;
+    MoveObserver* observer_;
+    std::map<FileIdentity, Path> links_;
+    std::vector<Copied> copied_;
+};
+
+// Why a rename that failed failed, in words a user can act on.
+Error explainFailedMove(MoveSystem& system, const Error& error, const Path& source,
+                        const Path& destination) {
+    const auto item = system.info(source);
+    if (!item) {
+        return moveError(item.error(), source, destination);
+    }
+    const auto folder = system.info(destination.deletingLastComponent());
+    if (!folder || folder->type != Type::folder) {
+        return moveError(ENOENT, source, destination, " because that folder doesn’t exist.");
+    }
+    if (item->type == Type::folder &&
+        isWithin(system, destination.deletingLastComponent(), source)) {
+        return moveError(EINVAL, source, destination, " because it can’t go inside itself.");
+    }
+    return moveError(error, source, destination);
+}
+
+Status copyAcross(MoveSystem& system, const Path& source, const Path& destination,
+                  MoveObserver* observer) {
+    const auto item = system.info(source);
+    if (!item) {
+        return moveError(item.error(), source, destination);
+    }
+    if (item->type == Type::folder &&
+        isWithin(system, destination.deletingLastComponent(), source)) {
+        return moveError(EINVAL, source, destination, " because it can’t go inside itself.");
+    }
+    if (system.info(destination)) {
+        return moveError(EEXIST, source, destination);
+    }
+    TreeCopy tree(system, observer);
+    tree.temporary = temporaryBeside(destination);
+    // On record before the copy exists, so a crash at any moment leaves a trace to clean up.
+    if (observer != nullptr) {
+        observer->copyBegins(tree.temporary, std::nullopt);
+    }
+    auto copied = tree.copy(source, tree.temporary, *item, true);
+    if (copied) {
+        copied = placeWithoutReplacing(system, tree.temporary, destination, item->type);
+    }
+    if (!copied) {
+        (void)removeItem(system, tree.temporary, true);
+    }
+    if (observer != nullptr) {
+        observer->copyEnds();
+    }
+    if (!copied) {
+        return moveError(copied.error(), source, destination);
+    }
+    if (tree.removeCopiedSource()) {
+        return Error{EAGAIN,
+                     quotedName(source) +
+                         " was moved, but what appeared or changed in it during the move stayed "
+                         "behind in “" +
+                         source.str() + "”.",
+                     Error::Kind::partial};
+    }
+    return ok();
+}
+
+} // namespace
+
+Status moveItem(MoveSystem& system, const Path& source, const Path& destination,
+                MoveObserver* observer) {
+    // The rename is tried first: on one file system it is the whole move, and the checks that
+    // explain a failure are only needed when there is one.
+    auto renamed = system.renameNoReplace(source, destination);
+    if (renamed) {
+        return ok();
+    }
+    switch (renamed.error().kind) {
+    case Error::Kind::crossDevice:
+        return copyAcross(system, source, destination, observer);
+    case Error::Kind::unsupported: {
+        const auto item = system.info(source);
+        if (!item) {
+            return moveError(item.error(), source, destination);
+        }
+        if (item->type == Type::folder &&
+            isWithin(system, destination.deletingLastComponent(), source)) {
+            return moveError(EINVAL, source, destination, " because it can’t go inside itself.");
+        }
+        if (auto placed = placeWithoutReplacing(system, source, destination, item->type); !placed) {
+            return explainFailedMove(system, placed.error(), source, destination);
+        }
+        return ok();
+    }
+    default:
+        return explainFailedMove(system, renamed.error(), source, destination);
+    }
+}
+
+Status removeItem(MoveSystem& system, const Path& path, bool ours) {
+    const auto item = system.info(path);
+    if (!item) {
+        return item.error();
+    }
+    if (item->type == Type::folder) {
+        // Our own copy may hold read-only folders, copied as they were: open them up.
+        if (ours) {
+            (void)system.makeRemovable(path);
+        }
+        const auto names = system.list(path);
+        if (!names) {
+            return names.error();
+        }
+        for (const auto& name : *names) {
+            if (auto removed = removeItem(system, path.appending(name), ours); !removed) {
+                return removed;
+            }
+        }
+    }
+    return system.removeEntry(path, item->type);
+}
+
+bool removeAbandonedCopy(MoveSystem& system, const Path& path,
+                         std::optional<FileIdentity> identity) {
+    const auto item = system.info(path);
+    if (!item || !isMoveCopyName(path.lastComponent())) {
+        return false;
+    }
+    if (identity) {
+        return item->identity == *identity && removeItem(system, path, true);
+    }
+    // Recorded before it was made: only an item still empty can be ours for sure.
+    const bool empty = item->type == Type::folder
+                           ? [&] { const auto names = system.list(path); return names && names->empty(); }()
+                           : item->type != Type::file || item->size == 0;
+    return empty && system.removeEntry(path, item->type);
+}
+
+bool isMoveCopyName(std::string_view name) {
+    return name.substr(0, kCopyPrefix.size()) == kCopyPrefix &&
+           name.size() == kCopyPrefix.size() + 16;
+}
+
+} // namespace orv
