@@ -266,11 +266,9 @@ class FakeApplication final : public Application, Recorder {
 class FakeStatusBar final : public StatusBar, Recorder {
   public:
     using Recorder::Recorder;
-    bool withButton = true;
     StatusItemPtr statusItem(double length) override {
         record("status item");
-        return std::make_shared<StatusItem>(length, withButton ? std::make_shared<StatusBarButton>()
-                                                               : nullptr);
+        return std::make_shared<StatusItem>(length, std::make_shared<StatusBarButton>());
     }
 };
 
@@ -286,11 +284,7 @@ class FakeLoginItems final : public LoginItemService, Recorder {
   public:
     using Recorder::Recorder;
     bool fail = false;
-    int registrations = 0;
-    Status registerMainApp() override {
-        ++registrations;
-        return result("login item register");
-    }
+    Status registerMainApp() override { return result("login item register"); }
     Status unregisterMainApp() override { return result("login item unregister"); }
 
   private:

@@ -43,27 +43,6 @@ class OnboardingTest : public ::testing::Test {
     std::shared_ptr<OnboardingView> view;
 };
 
-TEST_F(OnboardingTest, CardsAndButtonShowWhatIsDone) {
-    open();
-    EXPECT_EQ(view->step1Card->layerBackgroundColor, Color::controlAccent().withAlpha(0.08));
-    EXPECT_THAT(labelTexts(*view->step1Card),
-                ElementsAre("onboarding.step1.title", "onboarding.step1.detail"));
-    EXPECT_EQ(view->actionBtn->title, "onboarding.btn.step1");
-    ASSERT_TRUE(view->timer);
-    EXPECT_TRUE(view->timer->isValid());
-    controller.reset();
-    OnboardingWindowController::resetSharedForTesting();
-
-    system.finderExtension.enabled = true;
-    system.accessibility.trusted = true;
-    open();
-    EXPECT_EQ(view->step1Card->layerBackgroundColor, Color::systemGreen().withAlpha(0.12));
-    EXPECT_THAT(labelTexts(*view->step2Card),
-                ElementsAre("onboarding.step2.title", "onboarding.step2.done"));
-    EXPECT_EQ(view->actionBtn->title, "onboarding.btn.done");
-    EXPECT_EQ(view->actionBtn->layerBackgroundColor, Color::systemGreen());
-}
-
 TEST_F(OnboardingTest, PollingFollowsTheConditionsAndStopsWhenBothAreDone) {
     open();
     tick();
@@ -145,21 +124,6 @@ TEST_F(OnboardingTest, SkipAndTheCloseButtonCloseWithoutRemembering) {
     EXPECT_FALSE(controller->window()->visible);
     EXPECT_EQ(system.application.policy, ActivationPolicy::accessory);
     EXPECT_EQ(system.standardStore.count("onboardingComplete"), 0u);
-}
-
-TEST_F(OnboardingTest, TimerAndObserversLetTheViewGo) {
-    open();
-    view->actionBtn->performClick();
-    std::weak_ptr<OnboardingView> weak = view;
-    view.reset();
-    controller.reset();
-    EXPECT_TRUE(weak.expired()) << "nothing else holds the view";
-    system.finderExtension.enabled = true;
-    tick(3);
-    userGoesToSettingsAndComesBack();
-    EXPECT_EQ(observers(), 0u);
-    auto& shared = OnboardingWindowController::shared(system.platform());
-    EXPECT_EQ(&OnboardingWindowController::shared(system.platform()), &shared);
 }
 
 } // namespace

@@ -1,5 +1,4 @@
 #include "app/shell/AppDelegate.h"
-
 #include "app/OnboardingWindow/OnboardingWindowController.h"
 #include "app/shell/Orvane_App.h"
 #include "tests/support/TestPlatform.h"
@@ -45,16 +44,6 @@ TEST_F(AppDelegateTest, CompletedOnboardingLaunchesAsAnAgentWithoutWindow) {
     EXPECT_THAT(system.application.windows(), IsEmpty());
 }
 
-TEST_F(AppDelegateTest, NeitherAFailedLoginItemNorAMissingButtonStopsTheMenu) {
-    system.loginItems.fail = true;
-    system.statusBar.withButton = false;
-    launch();
-    EXPECT_EQ(system.loginItems.registrations, 1);
-    EXPECT_EQ(statusMenu().items().size(), 6u);
-    EXPECT_THAT(system.alerts.shown, IsEmpty());
-    EXPECT_THAT(system.log.lines, IsEmpty());
-}
-
 TEST_F(AppDelegateTest, StatusMenuRowsAndTheirReceivers) {
     system.standardStore["onboardingComplete"] = true;
     system.bundle.strings = {{"menu.about", "About Orvane+"}, {"menu.version", "Version %@"}};
@@ -79,15 +68,6 @@ TEST_F(AppDelegateTest, StatusMenuRowsAndTheirReceivers) {
     EXPECT_EQ(system.application.terminations, 1) << "Quit goes up the chain to the application";
 }
 
-TEST_F(AppDelegateTest, VersionFallsBackTo1Point0AndRebuildingReplacesTheItems) {
-    system.bundle.strings = {{"menu.version", "v%@"}};
-    Menu menu("");
-    delegate.buildMenu(menu);
-    delegate.buildMenu(menu);
-    EXPECT_EQ(menu.items()[1]->title, "v1.0");
-    EXPECT_EQ(menu.items().size(), 6u);
-}
-
 TEST_F(AppDelegateTest, EntryTypeInstallsTheDelegateAndRunsTheLaunch) {
     {
         Orvane_App app(system.platform());
@@ -95,6 +75,36 @@ TEST_F(AppDelegateTest, EntryTypeInstallsTheDelegateAndRunsTheLaunch) {
     }
     EXPECT_EQ(Orvane_App::main(system.platform()), 0);
     EXPECT_EQ(system.events.front(), "updater starting=true");
+}
+
+// Alpha of the pixel at (x, y) in points from the lower left.
+float alphaAt(const Image& image, double x, double y) {
+    const auto& r = *image.raster;
+    const int px = static_cast<int>(x * r.scale);
+    const int py = r.height - 1 - static_cast<int>(y * r.scale);
+    return r.rgba[static_cast<std::size_t>((py * r.width + px) * 4 + 3)];
+}
+
+class StatusIconTest : public ::testing::Test {
+  protected:
+    test::TestPlatform system;
+    AppDelegate delegate{system.platform()};
+};
+
+// The Linux glyphs stand in for the SF Symbols: a hollow mouse and a filled one, clipped to the
+// right button and composited as a black silhouette.
+TEST_F(StatusIconTest, IconIsTheOutlineWithTheRightButtonFilled) {
+    const auto icon = delegate.makeStatusIcon();
+    ASSERT_TRUE(icon->raster);
+    EXPECT_TRUE(icon->isTemplate);
+    const double w = icon->size().width, h = icon->size().height;
+    EXPECT_GT(alphaAt(*icon, w * 0.75, h * 0.75), 0.9f) << "right button filled";
+    EXPECT_LT(alphaAt(*icon, w * 0.35, h * 0.7), 0.1f) << "left button hollow";
+    EXPECT_LT(alphaAt(*icon, w * 0.5, h * 0.3), 0.1f) << "body hollow";
+    const auto& px = icon->raster->rgba;
+    for (std::size_t i = 0; i < px.size(); i += 4) {
+        ASSERT_FLOAT_EQ(px[i] + px[i + 1] + px[i + 2], 0.0f) << "black, only alpha varies";
+    }
 }
 
 } // namespace

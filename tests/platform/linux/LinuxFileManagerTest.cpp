@@ -1,12 +1,20 @@
-#include "platform/linux/LinuxFileManager.h"
+// The Linux services behind file creation: exclusive creation, application lookup, the script
+// runner; and the AppleScript string helpers they rely on.
 
+#include "platform/linux/LinuxFileManager.h"
+#include "platform/AppleScript.h"
+#include "platform/Text.h"
+#include "platform/linux/LinuxServices.h"
+#include "platform/linux/Process.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPlatform.h"
 
+#include <atomic>
 #include <filesystem>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace orv::lnx {
@@ -118,6 +126,86 @@ TEST_F(LinuxFileManagerTest, IsDirectoryIsTheItemsOwnKind) {
     EXPECT_EQ(files.isDirectory(dir / "missing"), std::nullopt);
     env.set("HOME", (dir / "home/").str());
     EXPECT_EQ(files.homeDirectory(), dir / "home");
+}
+
+using test::readFile;
+using test::writeFile;
+
+class LinuxCreationTest : public ::testing::Test {
+  protected:
+    test::TempDir dir;
+    test::ScopedEnv env;
+    LinuxFileManager files;
+};
+
+TEST_F(LinuxCreationTest, ExclusiveCreateWritesWholeFilesAndNeverReplacesAnyKindOfItem) {
+    ASSERT_TRUE(files.createFileExclusively(dir / "B.rtf", "{\\rtf1}"));
+    std::filesystem::create_directory((dir / "B.md").str());
+    std::filesystem::create_symlink("/nonexistent", (dir / "dangling").str());
+    for (const char* taken : {"B.rtf", "B.md", "dangling"}) {
+        EXPECT_EQ(files.createFileExclusively(dir / taken, "other").error().kind,
+                  Error::Kind::alreadyExists)
+            << taken;
+    }
+    EXPECT_EQ(readFile(dir / "B.rtf"), "{\\rtf1}");
+    EXPECT_EQ(files.createFileExclusively(dir / "nope/B.txt", "").error().kind,
+              Error::Kind::notFound);
+    EXPECT_EQ(test::countEntries(dir.path()), 3u) << "no temporary file is left behind";
+}
+
+TEST_F(LinuxCreationTest, ExactlyOneOfManyRacingCreatorsGetsTheName) {
+    std::atomic<int> winners{0};
+    std::vector<std::thread> racers;
+    for (int i = 0; i < 8; ++i) {
+        racers.emplace_back(
+            [&] { winners += files.createFileExclusively(dir / "B.txt", "r") ? 1 : 0; });
+    }
+    for (auto& t : racers) {
+        t.join();
+    }
+    EXPECT_EQ(winners, 1);
+    EXPECT_EQ(test::countEntries(dir.path()), 1u);
+}
+
+TEST_F(LinuxCreationTest, ScriptRunnerShowsTheFileThroughTheSessionBusAndSaysWhyElse) {
+    const std::string path = (dir / "My, \"file\".txt").str();
+    writeFile(Path(path), "");
+    std::filesystem::create_directories((dir / "bin").str());
+    writeFile(dir / "bin/dbus-send",
+              "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + (dir / "args").str() + "'\n");
+    chmod((dir / "bin/dbus-send").str().c_str(), 0755);
+    env.set("PATH", (dir / "bin").str() + ":/usr/bin:/bin");
+    env.set("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
+    LinuxScriptRunner runner;
+    const std::string select = "tell application \"Finder\"\n    set theFile to POSIX file \"" +
+                               appleScriptEscaped(path) +
+                               "\" as alias\n    select theFile\n    activate\nend tell";
+    EXPECT_EQ(runner.run(select), std::nullopt);
+    EXPECT_THAT(readFile(dir / "args"),
+                ::testing::HasSubstr("array:string:" + fileURI(Path(path)) + "\n"));
+    EXPECT_THAT(fileURI(Path(path)), ::testing::EndsWith("/My%2C%20%22file%22.txt"))
+        << "a comma would split dbus-send's array";
+    env.unset("DBUS_SESSION_BUS_ADDRESS");
+    EXPECT_EQ(runner.run(select)->number, -600);
+    EXPECT_EQ(runner.run("do shell script \"rm -rf x\" with administrator privileges")->number,
+              -60005)
+        << "nothing is run with administrator rights";
+}
+
+TEST(AppleScriptTest, EscapedTextReadsBackExactlyAndErrorsPrintAsTheLogShowsThem) {
+    for (const std::string text :
+         {"plain", "say \"hi\"", "back\\slash", "\"\\\"\\\\", "ends\\", "line\nfeed", ""}) {
+        const std::string literal = concat({"\"", appleScriptEscaped(text), "\""});
+        std::size_t at = 0;
+        EXPECT_EQ(readAppleScriptString(literal, at), text) << literal;
+        EXPECT_EQ(at, literal.size());
+    }
+    std::size_t at = 0;
+    EXPECT_EQ(readAppleScriptString("\"unterminated", at), std::nullopt);
+    EXPECT_EQ(describeScriptError(std::nullopt), "nil");
+    EXPECT_EQ(describeScriptError(ScriptError{-43, "File \"x\" wasn’t found."}),
+              "Optional({\n    NSAppleScriptErrorMessage = \"File \\\"x\\\" wasn’t found.\";\n"
+              "    NSAppleScriptErrorNumber = -43;\n})");
 }
 
 } // namespace

@@ -1,11 +1,15 @@
 #include "platform/linux/LinuxHost.h"
-
+#include "platform/linux/LinuxRunLoop.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPlatform.h"
 
+#include <atomic>
+#include <fcntl.h>
 #include <filesystem>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <thread>
+#include <unistd.h>
 
 namespace orv::lnx {
 namespace {
@@ -46,24 +50,6 @@ TEST_F(LinuxHostTest, RunLaunchesThenDeliversTheStartingURLsThenLoopsUntilTermin
     application.openAtLaunch({"orvaneplus://create"});
     EXPECT_EQ(application.run(), 0);
     EXPECT_THAT(delegate.calls, ElementsAre("launched", "open orvaneplus://create"));
-}
-
-TEST_F(LinuxHostTest, BecomingActivePostsOncePerActivation) {
-    int posted = 0;
-    notifications.addObserver(kApplicationDidBecomeActiveNotification, [&] { ++posted; });
-    application.activateIgnoringOtherApps(true);
-    application.activateIgnoringOtherApps(true);
-    EXPECT_EQ(posted, 1);
-    application.resignActive();
-    application.activateIgnoringOtherApps(true);
-    EXPECT_EQ(posted, 2);
-}
-
-TEST_F(LinuxHostTest, TheAboutPanelNamesTheVersion) {
-    EXPECT_TRUE(application.performAction("orderFrontStandardAboutPanel:", nullptr));
-    EXPECT_THAT(shown, HasSubstr("About Orvane+"));
-    EXPECT_THAT(shown, HasSubstr("Version 3.1"));
-    EXPECT_FALSE(application.performAction("quit:", nullptr));
 }
 
 TEST_F(LinuxHostTest, AlertsArePrintedAndAnswerWithTheLastButton) {
@@ -108,6 +94,45 @@ TEST(LinuxLoginItemsTest, TheExecLineCarriesAnyProgramPathAsOneArgument) {
     EXPECT_EQ(LinuxLoginItems::execArgument("/opt/100% \"$x\"\tand\\"),
               R"("/opt/100%% \\"\\$x\\"\tand\\\\")");
     EXPECT_EQ(LinuxLoginItems::execArgument("/opt/\x01"), std::nullopt);
+}
+
+using ::testing::ElementsAre;
+
+TEST(LinuxRunLoopTest, ManualClockRunsTasksInTheOrderTheyFallDue) {
+    LinuxRunLoop loop(LinuxRunLoop::Clock::manual);
+    std::vector<std::string> ran;
+    loop.asyncAfter(0.3, [&] { ran.push_back("reveal"); });
+    loop.async([&] { ran.push_back("alert"); });
+    loop.async([&] { ran.push_back("second"); });
+    loop.asyncAfter(0.3, [&] {
+        ran.push_back("same time, later");
+        loop.asyncAfter(0.4, [&] { ran.push_back("at " + std::to_string(loop.now())); });
+    });
+    loop.runUntilIdle();
+    EXPECT_THAT(ran, ElementsAre("alert", "second"));
+    loop.advance(0.29);
+    EXPECT_EQ(ran.size(), 2u);
+    loop.advance(0.01);
+    EXPECT_THAT(ran, ElementsAre("alert", "second", "reveal", "same time, later"));
+    loop.advance(0.5);
+    EXPECT_EQ(ran.back(), "at 0.700000") << "a task sees the time it was due at";
+}
+
+TEST(LinuxWorkQueueTest, RunsTasksOffTheCallingThreadAndFinishesThemAllBeforeGoing) {
+    std::atomic<int> done{0};
+    std::atomic<bool> offThread{true};
+    const auto caller = std::this_thread::get_id();
+    {
+        LinuxWorkQueue queue(2);
+        for (int i = 0; i < 50; ++i) {
+            queue.async([&] {
+                offThread = offThread && std::this_thread::get_id() != caller;
+                ++done;
+            });
+        }
+    }
+    EXPECT_EQ(done, 50);
+    EXPECT_TRUE(offThread);
 }
 
 } // namespace

@@ -2,13 +2,14 @@
 #include "platform/linux/LinuxBundle.h"
 #include "platform/linux/LinuxUserDefaults.h"
 #include "platform/linux/Process.h"
-
+#include "platform/linux/StringsFile.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPlatform.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <set>
 #include <sys/stat.h>
 
 namespace orv::lnx {
@@ -52,19 +53,6 @@ TEST_F(LinuxServicesTest, LaunchAndHostURLsStartProgramsWithExactlyTheirArgument
     ASSERT_TRUE(waitForFile(dir / "url"));
     EXPECT_EQ(readFile(dir / "url"), "orvaneplus://create|");
     EXPECT_FALSE(workspace.openURL("no scheme"));
-}
-
-TEST_F(LinuxServicesTest, RunWithInputFeedsStandardInputAndReportsTheExitStatus) {
-    const Path cat = dir / "cat";
-    writeFile(cat, "#!/bin/sh\ncat > \"$0.out\"; exit \"$1\"\n");
-    chmod(cat.str().c_str(), 0755);
-    const std::string big(1 << 20, 'x');
-    ASSERT_TRUE(runWithInput(cat, {"0"}, big));
-    EXPECT_EQ(readFile(dir / "cat.out").size(), big.size());
-    EXPECT_FALSE(runWithInput(cat, {"3"}, "x"));
-    writeFile(cat, "#!/bin/sh\nexit 0\n");
-    EXPECT_FALSE(runWithInput(cat, {}, big))
-        << "a reader that leaves before taking its input is a failure, not a SIGPIPE";
 }
 
 TEST_F(LinuxServicesTest, PasteboardWithoutDisplayIsAPrivateFileHoldingTheLastString) {
@@ -164,6 +152,44 @@ TEST_F(LinuxServicesTest, BundlePicksTheLanguageAndShowsKeysItHasNoTextFor) {
     EXPECT_EQ(spanish.localizedString("menu.paste"), "menu.paste");
     EXPECT_EQ(sink.lines.size(), 1u) << "the broken table is reported";
     EXPECT_EQ(LinuxBundle(dir.path(), "de", log).localizedString("menu.cut"), "Cut");
+}
+
+TEST(StringsFileTest, ReadsEntriesCommentsAndEscapes) {
+    const auto table = parseStrings("\xEF\xBB\xBF/* header */\n"
+                                    "\"menu.cut\" = \"Cut\"; // trailing\n"
+                                    "\"q\" = \"say \\\"hi\\\"\\n\\\\ \\U00e9\\UD83D\\uDCC1\";\n"
+                                    "bare.key = \"v\";\n"
+                                    "\"same\";\n");
+    EXPECT_EQ(table.error, "");
+    EXPECT_EQ(table.entries.at("menu.cut"), "Cut");
+    EXPECT_EQ(table.entries.at("q"), "say \"hi\"\n\\ \xC3\xA9\xF0\x9F\x93\x81");
+    EXPECT_EQ(table.entries.at("bare.key"), "v");
+    EXPECT_EQ(table.entries.at("same"), "same");
+}
+
+// The tables the extension ships: each parses cleanly, and every language has the same keys,
+// so no title falls back to its key in one language only.
+TEST(StringsFileTest, ShippedTablesAreCompleteInEveryLanguage) {
+    const std::filesystem::path resources = ORVANE_EXTENSION_RESOURCES_DIR;
+    std::optional<std::set<std::string>> keys;
+    int languages = 0;
+    for (const auto& lproj : std::filesystem::directory_iterator(resources)) {
+        const auto text = test::readFile(Path((lproj.path() / "Localizable.strings").string()));
+        const auto table = parseStrings(text);
+        EXPECT_EQ(table.error, "") << lproj.path();
+        std::set<std::string> these;
+        for (const auto& [key, value] : table.entries) {
+            these.insert(key);
+            EXPECT_FALSE(value.empty()) << key;
+        }
+        if (keys) {
+            EXPECT_EQ(these, *keys) << lproj.path();
+        } else {
+            keys = these;
+        }
+        ++languages;
+    }
+    EXPECT_GE(languages, 2);
 }
 
 } // namespace

@@ -1,5 +1,4 @@
 #include "extension/FinderSync.h"
-
 #include "shared/RequestHandoff.h"
 #include "tests/support/TestPlatform.h"
 
@@ -8,6 +7,99 @@
 
 namespace orv {
 namespace {
+
+using ::testing::ElementsAre;
+
+struct Row {
+    std::string title, action, symbol;
+    friend bool operator==(const Row&, const Row&) = default;
+    friend std::ostream& operator<<(std::ostream& os, const Row& r) {
+        return os << r.title << '|' << r.action << '|' << r.symbol;
+    }
+};
+
+std::vector<Row> rows(const Menu& menu) {
+    std::vector<Row> out;
+    for (const auto& item : menu.items()) {
+        out.push_back({item->title, item->action, item->image ? item->image->symbolName : "-"});
+    }
+    return out;
+}
+
+const Row kCopyPath{"menu.copyPath", "copyPath:", "doc.on.clipboard"};
+const Row kCut{"menu.cut", "cutItems:", "scissors"};
+const Row kPaste{"menu.paste", "pasteItems:", "doc.on.clipboard"};
+const Row kNewFile{"menu.new", "", "document.badge.plus"};
+
+constexpr std::uint64_t kItems = 0, kContainer = 1, kSidebar = 2, kToolbar = 3;
+
+class FinderSyncMenuTest : public ::testing::Test {
+  protected:
+    void selectTwoFiles() { system.finder.selection = {{Path("/a/b.txt"), Path("/a/c.txt")}}; }
+    void cutWaiting(std::string content = "/a/b.txt\n") {
+        system.files.setRequest(handoff::kCutFile, std::move(content));
+    }
+
+    test::TestPlatform system;
+    FinderSync extension{system.platform()};
+};
+
+TEST_F(FinderSyncMenuTest, InitRegistersTheRootFolderOnly) {
+    EXPECT_EQ(system.finder.directories, (std::set<Path>{Path("/")}));
+}
+
+TEST_F(FinderSyncMenuTest, ItemMenuFollowsTheSelectionAndTheWaitingCut) {
+    EXPECT_THAT(rows(*extension.menu(kItems)), ElementsAre(kNewFile));
+    system.finder.selection = std::vector<Path>{};
+    EXPECT_THAT(rows(*extension.menu(kItems)), ElementsAre(kNewFile));
+    selectTwoFiles();
+    const auto menu = extension.menu(kItems);
+    EXPECT_THAT(rows(*menu), ElementsAre(kCopyPath, kCut, kNewFile));
+    ASSERT_TRUE(menu->items().back()->submenu);
+    const auto kinds = rows(*menu->items().back()->submenu);
+    ASSERT_EQ(kinds.size(), 15u) << "every kind but Keynote";
+    EXPECT_EQ(kinds.front(), (Row{"file.txt", "createTxt:", "doc.text"}));
+    EXPECT_EQ(kinds.back(), (Row{"file.rtf", "createRtf:", "doc.richtext"}));
+    cutWaiting();
+    EXPECT_THAT(rows(*extension.menu(kItems)), ElementsAre(kCopyPath, kCut, kPaste, kNewFile));
+}
+
+TEST_F(FinderSyncMenuTest, OtherKindsNeverOfferCopyOrCutAndNeverAskForTheSelection) {
+    selectTwoFiles();
+    cutWaiting();
+    for (const std::uint64_t kind :
+         {kContainer, kSidebar, kToolbar, std::uint64_t{4}, std::uint64_t{1} << 63}) {
+        EXPECT_THAT(rows(*extension.menu(kind)), ElementsAre(kPaste, kNewFile)) << kind;
+    }
+    EXPECT_EQ(system.finder.selectionQueries, 0);
+}
+
+TEST_F(FinderSyncMenuTest, PasteNeedsANonBlankCutListInAContainerReadOncePerMenu) {
+    cutWaiting(" \t\n\r\n ");
+    EXPECT_THAT(rows(*extension.menu(kContainer)), ElementsAre(kNewFile));
+    cutWaiting("/a/b.txt\n");
+    system.files.askedGroups.clear();
+    EXPECT_THAT(rows(*extension.menu(kContainer)), ElementsAre(kPaste, kNewFile));
+    EXPECT_EQ(system.files.askedGroups.size(), 1u);
+    system.files.container.reset();
+    EXPECT_THAT(rows(*extension.menu(kContainer)), ElementsAre(kNewFile));
+}
+
+TEST_F(FinderSyncMenuTest, TitlesComeFromTheTableAndMissingSymbolsLeaveNoImage) {
+    system.bundle.strings = {{"menu.new", "New File"}, {"file.txt", "Text File"}};
+    system.symbols.missing = {"terminal"};
+    const auto menu = extension.menu(kContainer);
+    const auto& kinds = menu->items()[0]->submenu->items();
+    EXPECT_EQ(menu->items()[0]->title, "New File");
+    EXPECT_EQ(kinds[0]->title, "Text File");
+    EXPECT_EQ(kinds[1]->title, "file.md") << "missing key shows as key";
+    EXPECT_EQ(kinds[5]->image, nullptr); // Python
+    EXPECT_EQ(kinds[5]->action, "createPy:");
+    const auto icon = extension.menuIcon("scissors");
+    ASSERT_TRUE(icon && icon->symbolConfiguration);
+    EXPECT_EQ(icon->symbolConfiguration->pointSize, 13.0);
+    EXPECT_THAT(icon->symbolConfiguration->paletteColors, ElementsAre(Color::label()));
+}
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
