@@ -5,55 +5,11 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 namespace orv::test {
-
-namespace {
-
-// Starts the program with its output in files; the child's pid.
-pid_t start(const Path& program, const std::vector<std::string>& arguments,
-            const std::map<std::string, std::string>& environment, const Path& workingDirectory,
-            const Path& out, const Path& err) {
-    std::vector<std::string> argStorage{program.str()};
-    argStorage.insert(argStorage.end(), arguments.begin(), arguments.end());
-    std::vector<std::string> envStorage;
-    for (const auto& [name, value] : environment) {
-        envStorage.push_back(name + "=" + value);
-    }
-    if (environment.count("PATH") == 0) {
-        envStorage.emplace_back("PATH=/usr/local/bin:/usr/bin:/bin");
-    }
-    std::vector<char*> argv, envp;
-    for (auto& a : argStorage) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    for (auto& e : envStorage) {
-        envp.push_back(e.data());
-    }
-    envp.push_back(nullptr);
-
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int o = open(out.str().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int e = open(err.str().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int in = open("/dev/null", O_RDONLY);
-        if (o < 0 || e < 0 || in < 0 || chdir(workingDirectory.str().c_str()) != 0) {
-            _exit(126);
-        }
-        dup2(o, STDOUT_FILENO);
-        dup2(e, STDERR_FILENO);
-        dup2(in, STDIN_FILENO);
-        execve(argv[0], argv.data(), envp.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-} // namespace
 
 RunResult runProgram(const Path& program, const std::vector<std::string>& arguments,
                      const std::map<std::string, std::string>& environment,
@@ -71,7 +27,34 @@ RunningProgram::RunningProgram(const Path& program, const std::vector<std::strin
                                const std::map<std::string, std::string>& environment,
                                const Path& workingDirectory, const Path& outputDirectory)
     : out_(outputDirectory.appending("stdout")), err_(outputDirectory.appending("stderr")) {
-    pid_ = start(program, arguments, environment, workingDirectory, out_, err_);
+    std::vector<std::string> args{program.str()}, env;
+    args.insert(args.end(), arguments.begin(), arguments.end());
+    for (const auto& [name, value] : environment) {
+        env.push_back(name + "=" + value);
+    }
+    if (environment.count("PATH") == 0) {
+        env.emplace_back("PATH=/usr/local/bin:/usr/bin:/bin");
+    }
+    std::vector<char*> argv, envp;
+    for (auto* list : {&args, &env}) {
+        auto& pointers = list == &args ? argv : envp;
+        for (auto& s : *list) {
+            pointers.push_back(s.data());
+        }
+        pointers.push_back(nullptr);
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_.str().c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_.str().c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.str().c_str());
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
+        pid_ = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
 }
 
 RunningProgram::~RunningProgram() {
@@ -88,12 +71,9 @@ void RunningProgram::signal(int signal) const {
 }
 
 int RunningProgram::wait(double seconds) {
-    if (pid_ <= 0) {
-        return -1;
-    }
     int status = 0;
-    const bool ended = eventually([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, seconds);
-    if (!ended) {
+    if (pid_ <= 0 ||
+        !eventually([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, seconds)) {
         return -1;
     }
     pid_ = -1;
