@@ -147,7 +147,6 @@ TEST_F(ProgramsTest, BadArgumentsAreAUsageError) {
         {"open"},
         {"run", "copyPath"},
         {"menu", "--kind", "-1"},
-        {"menu", "--kind", "items", "--select"},
         {"run", "copyPath:", "--kind", "items"},
     };
     for (const auto& arguments : bad) {

@@ -16,16 +16,5 @@ TEST(TextTest, ValidatesUTF8) {
     EXPECT_FALSE(isValidUTF8("ok\x80"));
 }
 
-TEST(TextTest, TrimsUnicodeWhitespaceAndNewlines) {
-    EXPECT_EQ(trimmingWhitespaceAndNewlines(" \t\r\n/a b\n\x0B\x0C"), "/a b");
-    EXPECT_EQ(trimmingWhitespaceAndNewlines("\xC2\x85\xC2\xA0/x\xE2\x80\xA9\xE3\x80\x80"), "/x");
-    EXPECT_EQ(trimmingWhitespaceAndNewlines(" \n "), "");
-    EXPECT_EQ(trimmingWhitespaceAndNewlines("\xE2\x80\x8B/x"), "\xE2\x80\x8B/x")
-        << "zero-width space is not white space";
-    EXPECT_EQ(trimmingWhitespaceAndNewlines(" caf\xC3\xA9 "), "caf\xC3\xA9");
-    EXPECT_EQ(trimmingWhitespaceAndNewlines("\x80 x \xA0"), "\x80 x \xA0")
-        << "stray bytes are not blanks";
-}
-
 } // namespace
 } // namespace orv
