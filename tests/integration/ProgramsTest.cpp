@@ -185,11 +185,12 @@ TEST_F(ProgramsTest, AURLStartsTheHostWhichLaunchesAndCreatesEachKind) {
     finder({"run", "createTxt:", "--target", "new"});
     ASSERT_TRUE(eventually([&] { return exists(work("new/Untitled.txt")); })) << log();
     EXPECT_TRUE(exists(dir / "config/autostart/orvane-host.desktop")) << "the whole launch ran";
-    for (const auto& [selector, name] : {std::pair{"createPptx:", "Untitled.pptx"},
-                                         {"createRtf:", "Untitled.rtf"},
-                                         {"createTxt:", "Untitled 1.txt"}}) {
-        finder({"run", selector, "--target", "new"});
-        ASSERT_TRUE(eventually([&] { return exists(work("new").appending(name)); })) << log();
+    for (const auto& kind : {std::pair{"createPptx:", "Untitled.pptx"},
+                             {"createRtf:", "Untitled.rtf"},
+                             {"createTxt:", "Untitled 1.txt"}}) {
+        finder({"run", kind.first, "--target", "new"});
+        ASSERT_TRUE(eventually([&] { return exists(work("new").appending(kind.second)); }))
+            << log();
     }
     EXPECT_EQ(readFile(work("new/Untitled.pptx")), templates::emptyPptxPackage());
     EXPECT_EQ(readFile(work("new/Untitled.rtf")), templates::kRtfTemplateText);
