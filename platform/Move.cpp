@@ -206,33 +206,39 @@ class TreeCopy {
     std::vector<Copied> copied_;
 };
 
-// Why a rename that failed failed, in words a user can act on.
-Error explainFailedMove(MoveSystem& system, const Error& error, const Path& source,
-                        const Path& destination) {
+// The item to move, or why it cannot go: it is gone, or it is a folder that would go inside
+// itself.
+Expected<ItemInfo> itemToMove(MoveSystem& system, const Path& source, const Path& destination) {
     const auto item = system.info(source);
     if (!item) {
         return moveError(item.error(), source, destination);
+    }
+    if (item->type == Type::folder &&
+        isWithin(system, destination.deletingLastComponent(), source)) {
+        return moveError(EINVAL, source, destination, " because it can’t go inside itself.");
+    }
+    return item;
+}
+
+// Why a rename that failed failed, in words a user can act on.
+Error explainFailedMove(MoveSystem& system, const Error& error, const Path& source,
+                        const Path& destination) {
+    if (!system.info(source)) {
+        return itemToMove(system, source, destination).error();
     }
     const auto folder = system.info(destination.deletingLastComponent());
     if (!folder || folder->type != Type::folder) {
         return moveError(ENOENT, source, destination, " because that folder doesn’t exist.");
     }
-    if (item->type == Type::folder &&
-        isWithin(system, destination.deletingLastComponent(), source)) {
-        return moveError(EINVAL, source, destination, " because it can’t go inside itself.");
-    }
-    return moveError(error, source, destination);
+    const auto item = itemToMove(system, source, destination);
+    return item ? moveError(error, source, destination) : item.error();
 }
 
 Status copyAcross(MoveSystem& system, const Path& source, const Path& destination,
                   MoveObserver* observer) {
-    const auto item = system.info(source);
+    const auto item = itemToMove(system, source, destination);
     if (!item) {
-        return moveError(item.error(), source, destination);
-    }
-    if (item->type == Type::folder &&
-        isWithin(system, destination.deletingLastComponent(), source)) {
-        return moveError(EINVAL, source, destination, " because it can’t go inside itself.");
+        return item.error();
     }
     if (system.info(destination)) {
         return moveError(EEXIST, source, destination);
@@ -281,13 +287,9 @@ Status moveItem(MoveSystem& system, const Path& source, const Path& destination,
     case Error::Kind::crossDevice:
         return copyAcross(system, source, destination, observer);
     case Error::Kind::unsupported: {
-        const auto item = system.info(source);
+        const auto item = itemToMove(system, source, destination);
         if (!item) {
-            return moveError(item.error(), source, destination);
-        }
-        if (item->type == Type::folder &&
-            isWithin(system, destination.deletingLastComponent(), source)) {
-            return moveError(EINVAL, source, destination, " because it can’t go inside itself.");
+            return item.error();
         }
         if (auto placed = placeWithoutReplacing(system, source, destination, item->type); !placed) {
             return explainFailedMove(system, placed.error(), source, destination);
