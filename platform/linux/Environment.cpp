@@ -61,6 +61,10 @@ std::optional<std::string> whyNotPrivate(const Path& dir, unsigned forbidden) {
     if (lstat(dir.str().c_str(), &st) != 0) {
         return std::string(std::strerror(errno));
     }
+    return whyNotPrivate(st, forbidden);
+}
+
+std::optional<std::string> whyNotPrivate(const struct stat& st, unsigned forbidden) {
     if (!S_ISDIR(st.st_mode)) {
         return std::string("not a folder of its own");
     }

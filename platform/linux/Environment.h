@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace orv::lnx {
 
@@ -32,8 +33,9 @@ std::optional<Path> findProgram(std::string_view name, bool besideProgramFirst);
 Status makeDirectories(const Path& path, unsigned mode);
 
 // Why the folder is not this user's own (a link, another owner, or any of the `forbidden`
-// permission bits set), or nullopt when it is.
+// permission bits set), or nullopt when it is; from the folder's lstat when it is at hand.
 std::optional<std::string> whyNotPrivate(const Path& dir, unsigned forbidden);
+std::optional<std::string> whyNotPrivate(const struct stat& st, unsigned forbidden);
 
 // An error for errno `code`: "<what> “<path>”: <strerror>".
 Error posixError(int code, std::string_view what, const Path& path);

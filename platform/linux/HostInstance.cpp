@@ -257,7 +257,8 @@ void UrlServer::readFrom(int fd) {
         return;
     }
     // Queued before the answer, so "OK" never promises what is not on its way.
-    mainLoop_.async([this, urls = std::move(*urls)]() mutable { deliver_(std::move(urls)); });
+    mainLoop_.async(
+        [deliver = deliver_, urls = std::move(*urls)]() mutable { deliver(std::move(urls)); });
     finish(fd, true);
 }
 

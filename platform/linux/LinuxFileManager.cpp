@@ -68,12 +68,16 @@ std::optional<Path> LinuxFileManager::containerURL(std::string_view groupIdentif
     const Path root =
         configured ? Path(*configured) : dataHome().appending("orvane/group-containers");
     const Path container = root.appending(groupIdentifier);
-    if (!container.isAbsolute() || !makeDirectories(container, 0700)) {
+    // Looked up on every right-click: one lstat when the container is there.
+    struct stat st {};
+    if (!container.isAbsolute() ||
+        (lstat(container.str().c_str(), &st) != 0 &&
+         (!makeDirectories(container, 0700) || lstat(container.str().c_str(), &st) != 0))) {
         return std::nullopt;
     }
     // Another user who owns or may write into the container could plant requests that move
     // this user's files: such a container is not ours.
-    if (const auto why = whyNotPrivate(container, 0022)) {
+    if (const auto why = whyNotPrivate(st, 0022)) {
         if (logSink_ != nullptr) {
             logSink_->write(subsystem_, "FileManager",
                             "Refused the group container " + container.str() + ": " + *why);
