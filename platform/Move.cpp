@@ -114,7 +114,11 @@ struct Copied {
 
 class TreeCopy {
   public:
-    TreeCopy(MoveSystem& system, MoveObserver* observer) : system_(system), observer_(observer) {}
+    // Copies under `temporary`, telling `observer` of the copy once it exists.
+    TreeCopy(MoveSystem& system, MoveObserver* observer, Path temporary)
+        : temporary(std::move(temporary)), system_(system), observer_(observer) {}
+
+    const Path temporary;
 
     Status copy(const Path& from, const Path& to, const ItemInfo& info, bool top) {
         if (info.type == Type::folder) {
@@ -196,10 +200,6 @@ class TreeCopy {
         }
     }
 
-  public:
-    Path temporary;
-
-  private:
     MoveSystem& system_;
     MoveObserver* observer_;
     std::map<FileIdentity, Path> links_;
@@ -243,8 +243,7 @@ Status copyAcross(MoveSystem& system, const Path& source, const Path& destinatio
     if (system.info(destination)) {
         return moveError(EEXIST, source, destination);
     }
-    TreeCopy tree(system, observer);
-    tree.temporary = temporaryBeside(destination);
+    TreeCopy tree(system, observer, temporaryBeside(destination));
     // On record before the copy exists, so a crash at any moment leaves a trace to clean up.
     if (observer != nullptr) {
         observer->copyBegins(tree.temporary, std::nullopt);
