@@ -110,12 +110,13 @@ TEST_F(HostInstanceTest, EachConnectionHasItsOwnDeadline) {
     LinuxRunLoop loop;
     int delivered = 0;
     UrlServer server(
-        loop, *claim, log, [&](auto) { ++delivered == 2 ? loop.stop() : void(); }, 0.3);
+        loop, *claim, log, [&](auto) { ++delivered == 2 ? loop.stop() : void(); }, 1.0);
     std::thread clients([&] {
         const std::string message = UrlServer::makeMessage({"orvaneplus://paste"});
         EXPECT_EQ(sendRaw(message), "OK\n"); // its descriptor is free again at once
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        EXPECT_EQ(sendRaw(message, 5, 0.25), "OK\n") << "the first one's deadline is not its own";
+        // Connected 0.6 s later and slow: still open when the first one's deadline comes.
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        EXPECT_EQ(sendRaw(message, 5, 0.7), "OK\n") << "the first one's deadline is not its own";
         loop.asyncAfter(1, [&] { loop.stop(); }); // a refused message is never delivered
     });
     loop.run();
