@@ -182,31 +182,21 @@ void BM_Mv1000Files(benchmark::State& state) {
 }
 BENCHMARK(BM_Mv1000Files)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_Paste256MiBTreeAcrossFileSystems(benchmark::State& state) {
-    acrossFileSystems(state, makeTree, true);
-}
-void BM_Mv256MiBTreeAcrossFileSystems(benchmark::State& state) {
-    acrossFileSystems(state, makeTree, false);
-}
-void BM_Paste20000FilesAcrossFileSystems(benchmark::State& state) {
-    acrossFileSystems(state, makeManySmallFiles, true);
-}
-void BM_Mv20000FilesAcrossFileSystems(benchmark::State& state) {
-    acrossFileSystems(state, makeManySmallFiles, false);
-}
-BENCHMARK(BM_Paste256MiBTreeAcrossFileSystems)
+// Across file systems, the paste and mv on the same trees: 64 folders of 4 files of 1 MiB, and
+// 100 folders of 200 small notes.
+BENCHMARK_CAPTURE(acrossFileSystems, Paste256MiBTree, makeTree, true)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(4);
-BENCHMARK(BM_Mv256MiBTreeAcrossFileSystems)
+BENCHMARK_CAPTURE(acrossFileSystems, Mv256MiBTree, makeTree, false)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(4);
-BENCHMARK(BM_Paste20000FilesAcrossFileSystems)
+BENCHMARK_CAPTURE(acrossFileSystems, Paste20000Files, makeManySmallFiles, true)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
-BENCHMARK(BM_Mv20000FilesAcrossFileSystems)
+BENCHMARK_CAPTURE(acrossFileSystems, Mv20000Files, makeManySmallFiles, false)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
@@ -216,8 +206,8 @@ BENCHMARK(BM_Mv20000FilesAcrossFileSystems)
 int main(int argc, char** argv) {
     return orv::bench::runWithRatios(argc, argv,
                                      {{"BM_Paste1000Files/real_time", "BM_Mv1000Files/real_time"},
-                                      {"BM_Paste256MiBTreeAcrossFileSystems/iterations:4/real_time",
-                                       "BM_Mv256MiBTreeAcrossFileSystems/iterations:4/real_time"},
-                                      {"BM_Paste20000FilesAcrossFileSystems/iterations:3/real_time",
-                                       "BM_Mv20000FilesAcrossFileSystems/iterations:3/real_time"}});
+                                      {"acrossFileSystems/Paste256MiBTree/iterations:4/real_time",
+                                       "acrossFileSystems/Mv256MiBTree/iterations:4/real_time"},
+                                      {"acrossFileSystems/Paste20000Files/iterations:3/real_time",
+                                       "acrossFileSystems/Mv20000Files/iterations:3/real_time"}});
 }

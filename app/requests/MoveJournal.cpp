@@ -1,5 +1,7 @@
 #include "app/requests/MoveJournal.h"
 
+#include "shared/RequestHandoff.h"
+
 #include <charconv>
 
 namespace orv {
@@ -42,7 +44,7 @@ void MoveJournal::write(const std::string& text) {
 
 void MoveJournal::removeAbandonedCopies(FileManager& files, const Path& container, const Log& log) {
     const Path file = container.appending(kFileName);
-    const auto text = files.readUTF8(file, {1 << 20, false});
+    const auto text = files.readUTF8(file, {handoff::kMaxRequestBytes, false});
     if (!text || text->empty()) {
         return;
     }
