@@ -267,9 +267,12 @@ TEST_F(ProgramsTest, AHostKilledInTheMiddleOfAMoveLeavesNothingBehindAfterTheNex
     host.reset();
 
     startHost();
-    EXPECT_TRUE(eventually([&] { return !hidden(); })) << log();
-    EXPECT_THAT(log(), HasSubstr("Removed the partial copy of an interrupted move: " +
-                                 work("archive").str() + "/.orvane-move-"));
+    // The copy goes first and the log line after it: wait for both.
+    const std::string removed =
+        "Removed the partial copy of an interrupted move: " + work("archive").str() +
+        "/.orvane-move-";
+    EXPECT_TRUE(eventually([&] { return !hidden() && log().find(removed) != std::string::npos; }))
+        << log();
     std::size_t files = 0;
     for (const auto& e : fs::recursive_directory_iterator(shm.appending("photos").str())) {
         files += e.is_regular_file() && e.file_size() == block.size() ? 1 : 0;
