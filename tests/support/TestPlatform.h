@@ -108,25 +108,24 @@ class FakeWorkspace final : public Workspace, Recorder {
     }
 };
 
+class FakeUserDefaultsSuites;
+
+// One domain of `suites`, which counts the synchronizations and removed domains of them all.
 class FakeUserDefaults final : public UserDefaults {
   public:
-    FakeUserDefaults(std::map<std::string, bool>& store, int& synchronizations,
-                     std::vector<std::string>& removedDomains)
-        : store_(store), synchronizations_(synchronizations), removedDomains_(removedDomains) {}
+    FakeUserDefaults(std::map<std::string, bool>& store, FakeUserDefaultsSuites& suites)
+        : store_(store), suites_(suites) {}
     bool boolForKey(std::string_view key) override {
         const auto found = store_.find(std::string(key));
         return found != store_.end() && found->second;
     }
     void setBool(bool value, std::string_view key) override { store_[std::string(key)] = value; }
-    bool synchronize() override { return ++synchronizations_ > 0; }
-    void removePersistentDomain(std::string_view name) override {
-        removedDomains_.emplace_back(name);
-    }
+    bool synchronize() override;
+    void removePersistentDomain(std::string_view name) override;
 
   private:
     std::map<std::string, bool>& store_;
-    int& synchronizations_;
-    std::vector<std::string>& removedDomains_;
+    FakeUserDefaultsSuites& suites_;
 };
 
 class FakeUserDefaultsSuites final : public UserDefaultsSuites {
@@ -139,10 +138,16 @@ class FakeUserDefaultsSuites final : public UserDefaultsSuites {
         if (refused.count(std::string(name)) != 0) {
             return nullptr;
         }
-        return std::make_unique<FakeUserDefaults>(domains[std::string(name)], synchronizations,
-                                                  removedDomains);
+        return std::make_unique<FakeUserDefaults>(domains[std::string(name)], *this);
     }
 };
+
+inline bool FakeUserDefaults::synchronize() {
+    return ++suites_.synchronizations > 0;
+}
+inline void FakeUserDefaults::removePersistentDomain(std::string_view name) {
+    suites_.removedDomains.emplace_back(name);
+}
 
 class FakeProcessLauncher final : public ProcessLauncher, Recorder {
   public:
@@ -362,11 +367,9 @@ class TestPlatform {
     FakeBundle bundle;
     FakeFinderSyncController finder;
     FakeSymbolCatalog symbols;
-    std::map<std::string, bool> standardStore;
-    int standardSynchronizations = 0;
-    std::vector<std::string> standardRemovedDomains;
-    FakeUserDefaults standardDefaults{standardStore, standardSynchronizations,
-                                      standardRemovedDomains};
+    FakeUserDefaultsSuites standard; // the application's own defaults, as one more suite
+    std::map<std::string, bool>& standardStore = standard.domains[""];
+    FakeUserDefaults standardDefaults{standardStore, standard};
     lnx::LinuxRunLoop mainQueue{lnx::LinuxRunLoop::Clock::manual};
     ManualQueue userInitiatedQueue;
     NotificationCenter notifications;

@@ -233,7 +233,7 @@ TEST_F(UninstallTest, CancelChangesNothing) {
     EXPECT_THAT(system.events, ElementsAre("policy regular", "activate", "policy accessory"));
     ASSERT_EQ(system.alerts.shown.size(), 1u);
     EXPECT_THAT(system.alerts.shown[0].buttons, ElementsAre("Uninstall", "Cancel"));
-    EXPECT_THAT(system.standardRemovedDomains, IsEmpty());
+    EXPECT_THAT(system.standard.removedDomains, IsEmpty());
 }
 
 TEST_F(UninstallTest, ConfirmedRemovesEverythingThenQuits) {
@@ -248,7 +248,7 @@ TEST_F(UninstallTest, ConfirmedRemovesEverythingThenQuits) {
         ::testing::ElementsAreArray<::testing::Matcher<std::string>>(
             {"policy regular", "activate", "alert", "login item unregister", "remove /group",
              ::testing::StartsWith("script do shell script \"rm -rf "), "terminate"}));
-    EXPECT_THAT(system.standardRemovedDomains, ElementsAre("tamsel.Orvane-"));
+    EXPECT_THAT(system.standard.removedDomains, ElementsAre("tamsel.Orvane-"));
     EXPECT_THAT(system.suites.removedDomains, ElementsAre("K4W7P2Z9QD.tamsel.Orvane"));
 }
 
@@ -259,7 +259,7 @@ TEST_F(UninstallTest, EachStepIgnoresItsOwnFailure) {
     system.suites.refused = {"K4W7P2Z9QD.tamsel.Orvane"};
     system.bundle.info.clear();
     delegate.uninstallApp();
-    EXPECT_THAT(system.standardRemovedDomains, ElementsAre("")) << "no bundle identifier: empty";
+    EXPECT_THAT(system.standard.removedDomains, ElementsAre("")) << "no bundle identifier: empty";
     EXPECT_EQ(system.scripts.scripts.size(), 1u);
     EXPECT_EQ(system.application.terminations, 1);
 }

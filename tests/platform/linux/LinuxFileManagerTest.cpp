@@ -2,6 +2,7 @@
 // runner; and the AppleScript string helpers they rely on.
 
 #include "platform/linux/LinuxFileManager.h"
+#include "app/shell/AppDelegate.h"
 #include "platform/AppleScript.h"
 #include "platform/Text.h"
 #include "platform/linux/LinuxServices.h"
@@ -130,15 +131,7 @@ TEST_F(LinuxFileManagerTest, IsDirectoryIsTheItemsOwnKind) {
     EXPECT_EQ(files.homeDirectory(), dir / "home");
 }
 
-using test::readFile;
-using test::writeFile;
-
-class LinuxCreationTest : public ::testing::Test {
-  protected:
-    test::TempDir dir;
-    test::ScopedEnv env;
-    LinuxFileManager files;
-};
+using LinuxCreationTest = LinuxFileManagerTest;
 
 TEST_F(LinuxCreationTest, ExclusiveCreateWritesWholeFilesAndNeverReplacesAnyKindOfItem) {
     ASSERT_TRUE(files.createFileExclusively(dir / "B.rtf", "{\\rtf1}"));
@@ -179,9 +172,8 @@ TEST_F(LinuxCreationTest, ScriptRunnerShowsTheFileThroughTheSessionBusAndSaysWhy
     env.set("PATH", (dir / "bin").str() + ":/usr/bin:/bin");
     env.set("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
     LinuxScriptRunner runner;
-    const std::string select = "tell application \"Finder\"\n    set theFile to POSIX file \"" +
-                               appleScriptEscaped(path) +
-                               "\" as alias\n    select theFile\n    activate\nend tell";
+    // The host's own script: the runner must recognise exactly what the host sends.
+    const std::string select = AppDelegate::finderSelectionScript(path);
     EXPECT_EQ(runner.run(select), std::nullopt);
     EXPECT_THAT(readFile(dir / "args"),
                 ::testing::HasSubstr("array:string:" + fileURI(Path(path)) + "\n"));

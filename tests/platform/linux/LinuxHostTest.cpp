@@ -96,8 +96,6 @@ TEST(LinuxLoginItemsTest, TheExecLineCarriesAnyProgramPathAsOneArgument) {
     EXPECT_EQ(LinuxLoginItems::execArgument("/opt/\x01"), std::nullopt);
 }
 
-using ::testing::ElementsAre;
-
 TEST(LinuxRunLoopTest, ManualClockRunsTasksInTheOrderTheyFallDue) {
     LinuxRunLoop loop(LinuxRunLoop::Clock::manual);
     std::vector<std::string> ran;
