@@ -13,8 +13,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: orvane-finder menu --kind items|container|sidebar|toolbar|N [--select PATH]... "
-    "[--target DIR]\n"
-    "       orvane-finder run SELECTOR [--select PATH]... [--target DIR]\n";
+    "[--target DIR] [--] [PATH]...\n"
+    "       orvane-finder run SELECTOR [--select PATH]... [--target DIR] [--] [PATH]...\n";
 
 constexpr int kUsageError = 2;
 
@@ -90,20 +90,39 @@ std::optional<Request> parse(int argc, char** argv) {
     } else if (request.command != "menu") {
         return std::nullopt;
     }
+    const auto select = [&request](std::string_view path) {
+        if (path.empty()) {
+            return false;
+        }
+        if (!request.selection) {
+            request.selection.emplace();
+        }
+        request.selection->push_back(absolutePath(path));
+        return true;
+    };
+    // Selected paths also come as a plain list, as file managers pass them; after "--" every
+    // argument is a path, whatever it begins with.
+    bool pathsOnly = false;
     for (; i < argc; ++i) {
         const std::string_view option = argv[i];
+        if (pathsOnly || option.substr(0, 2) != "--") {
+            if (!select(option)) {
+                return std::nullopt;
+            }
+            continue;
+        }
+        if (option == "--") {
+            pathsOnly = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             return std::nullopt;
         }
         const std::string_view value = argv[++i];
         if (option == "--select") {
-            if (value.empty()) {
+            if (!select(value)) {
                 return std::nullopt;
             }
-            if (!request.selection) {
-                request.selection.emplace();
-            }
-            request.selection->push_back(absolutePath(value));
         } else if (option == "--target" && !value.empty() && !request.target) {
             request.target = absolutePath(value);
         } else if (option == "--kind" && request.command == "menu" && !request.kind) {

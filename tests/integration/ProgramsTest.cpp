@@ -130,8 +130,10 @@ TEST_F(ProgramsTest, CutWritesTheListAndEmptiesThePasteDestination) {
 }
 
 TEST_F(ProgramsTest, CopyPathNewFileAndPasteHandTheirPathsOver) {
-    finder({"run", "copyPath:", "--select", "/a/b.txt", "--select", "/a/c"});
-    EXPECT_EQ(readFile(dir / "run/orvane/pasteboard.txt"), "/a/b.txt\n/a/c");
+    // As file managers pass them: a plain list, and after "--" a path may look like an option.
+    finder({"run", "copyPath:", "--target", "/t", "/a/b.txt", "--", "--select", "/a/c"});
+    EXPECT_EQ(readFile(dir / "run/orvane/pasteboard.txt"),
+              "/a/b.txt\n" + work("--select").str() + "\n/a/c");
     recordURLs();
     finder({"run", "createMd:", "--select", "a/b.txt", "--target", "/t"});
     EXPECT_EQ(recordedURL(), "orvaneplus://create " + (dir / "work/a").str() + "\nmd")
