@@ -3,11 +3,16 @@
 #include "platform/linux/Environment.h"
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <pthread.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace orv::lnx {
 
@@ -129,6 +134,72 @@ Status runWithInput(const Path& executable, const std::vector<std::string>& argu
         return posixError(ECHILD, "The program failed", executable);
     }
     return ok();
+}
+
+Expected<std::string> captureOutput(const Path& executable,
+                                    const std::vector<std::string>& arguments, double seconds,
+                                    std::size_t maxBytes) {
+    Argv argv(executable, arguments);
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0) {
+        return posixError(errno, "Couldn’t start", executable);
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    pid_t child = -1;
+    const int spawned =
+        posix_spawn(&child, argv.pointers[0], &actions, nullptr, argv.pointers.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    if (spawned != 0) {
+        close(out[0]);
+        return posixError(spawned, "Couldn’t start", executable);
+    }
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    std::string text;
+    int failure = 0;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              end - std::chrono::steady_clock::now())
+                              .count();
+        pollfd readable{out[0], POLLIN, 0};
+        const int ready = left > 0 ? poll(&readable, 1, static_cast<int>(left)) : 0;
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready <= 0) {
+            failure = ready == 0 ? ETIMEDOUT : errno;
+            break;
+        }
+        char buffer[4096];
+        const ssize_t n = read(out[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            failure = n < 0 ? errno : 0;
+            break;
+        }
+        text.append(buffer, static_cast<std::size_t>(n));
+        if (text.size() > maxBytes) {
+            failure = EFBIG;
+            break;
+        }
+    }
+    close(out[0]);
+    if (failure != 0) {
+        kill(child, SIGKILL);
+    }
+    const int status = waitFor(child);
+    if (failure != 0) {
+        return posixError(failure, "No answer from", executable);
+    }
+    if (status < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return posixError(ECHILD, "The program failed", executable);
+    }
+    return text;
 }
 
 } // namespace orv::lnx

@@ -18,4 +18,11 @@ class LinuxProcessLauncher final : public ProcessLauncher {
 Status runWithInput(const Path& executable, const std::vector<std::string>& arguments,
                     std::string_view input);
 
+// Runs a program and returns its standard output, waiting at most `seconds`: a program still
+// running then is killed and reported. Ok only when it exits with status 0 having written at
+// most `maxBytes`. Started with posix_spawn, so a large calling process is not copied.
+Expected<std::string> captureOutput(const Path& executable,
+                                    const std::vector<std::string>& arguments, double seconds,
+                                    std::size_t maxBytes = 1 << 20);
+
 } // namespace orv::lnx

@@ -1,0 +1,106 @@
+#include "integrations/FinderBridge.h"
+
+#include "platform/linux/Environment.h"
+#include "platform/linux/Process.h"
+
+#include <algorithm>
+
+namespace orv::fm {
+
+namespace {
+
+constexpr std::string_view kSubsystem = "tamsel.Orvane-.OrvaneExtension";
+constexpr std::string_view kCategory = "FileManager";
+constexpr std::string_view kIndent = "  ";
+
+// Selectors of the kinds only Apple's own applications make.
+constexpr std::string_view kAppleOnly[] = {"createPages:", "createNumbers:"};
+
+} // namespace
+
+std::vector<MenuEntry> parseMenu(std::string_view text) {
+    std::vector<MenuEntry> menu;
+    while (!text.empty()) {
+        const auto lf = text.find('\n');
+        std::string_view line = text.substr(0, lf);
+        text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
+        std::size_t depth = 0;
+        while (line.substr(0, kIndent.size()) == kIndent) {
+            line.remove_prefix(kIndent.size());
+            ++depth;
+        }
+        const auto tab = line.find('\t');
+        const auto second = tab == std::string_view::npos ? tab : line.find('\t', tab + 1);
+        if (second == std::string_view::npos || tab == 0) {
+            continue;
+        }
+        // The entry goes under the last entry of the level above; a line deeper than that is
+        // malformed.
+        std::vector<MenuEntry>* level = &menu;
+        for (std::size_t d = 0; d < depth && level != nullptr; ++d) {
+            level = level->empty() ? nullptr : &level->back().children;
+        }
+        if (level == nullptr) {
+            continue;
+        }
+        const std::string_view selector = line.substr(tab + 1, second - tab - 1);
+        level->push_back({std::string(line.substr(0, tab)),
+                          selector == "-" ? std::string() : std::string(selector),
+                          {}});
+    }
+    return menu;
+}
+
+std::vector<MenuEntry> forFileManagers(std::vector<MenuEntry> menu) {
+    std::erase_if(menu, [](const MenuEntry& entry) {
+        return std::find(std::begin(kAppleOnly), std::end(kAppleOnly), entry.selector) !=
+               std::end(kAppleOnly);
+    });
+    for (auto& entry : menu) {
+        entry.children = forFileManagers(std::move(entry.children));
+    }
+    return menu;
+}
+
+FinderBridge::FinderBridge(LogSink& sink)
+    : log_(sink, std::string(kSubsystem), std::string(kCategory)) {}
+
+std::vector<std::string> FinderBridge::arguments(const std::vector<std::string>& items,
+                                                 const std::string& folder) {
+    std::vector<std::string> arguments{"--target", folder, "--"};
+    arguments.insert(arguments.end(), items.begin(), items.end());
+    return arguments;
+}
+
+std::vector<MenuEntry> FinderBridge::menu(const std::vector<std::string>& items,
+                                          const std::string& folder) const {
+    std::vector<std::string> asked{"menu", "--kind", items.empty() ? "container" : "items"};
+    const auto rest = arguments(items, folder);
+    asked.insert(asked.end(), rest.begin(), rest.end());
+    const auto answer = lnx::captureOutput(finder(), asked, kMenuDeadline);
+    if (!answer) {
+        log_("ERROR asking for the menu: %{public}@", answer.error().localizedDescription);
+        return {};
+    }
+    return forFileManagers(parseMenu(*answer));
+}
+
+void FinderBridge::run(const std::string& selector, const std::vector<std::string>& items,
+                       const std::string& folder) const {
+    std::vector<std::string> asked{"run", selector};
+    const auto rest = arguments(items, folder);
+    asked.insert(asked.end(), rest.begin(), rest.end());
+    if (auto started = lnx::LinuxProcessLauncher().launch(finder(), asked); !started) {
+        log_("ERROR running %{public}@: %{public}@", selector,
+             started.error().localizedDescription);
+    }
+}
+
+Path FinderBridge::finder() {
+    if (const auto set = lnx::environment("ORVANE_FINDER_PROGRAM")) {
+        return Path(*set);
+    }
+    return Path(ORVANE_INSTALLED_FINDER);
+}
+
+} // namespace orv::fm
