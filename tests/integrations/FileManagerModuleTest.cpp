@@ -2,16 +2,10 @@
 // them, with file objects of the test's own behind the file-info interface and the real
 // orvane-finder behind the module.
 
-#include <gio/gio.h>
-extern "C" {
-#include <libnemo-extension/nemo-menu-provider.h>
-#include <nautilus-extension.h>
-}
-
+#include "tests/support/FileManagerModules.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
-#include <dlfcn.h>
 #include <filesystem>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -22,57 +16,6 @@ namespace {
 
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-
-template <class Info>
-char* storedUri(Info* info) {
-    return g_strdup(static_cast<const char*>(g_object_get_data(G_OBJECT(info), "uri")));
-}
-
-// One file object for both file managers: it answers get_uri with the URI it was made with.
-GObject* fileInfo(const std::string& uri) {
-    static const GType type = [] {
-        const GType t = g_type_register_static_simple(G_TYPE_OBJECT, "OrvaneTestFileInfo",
-                                                      sizeof(GObjectClass), nullptr,
-                                                      sizeof(GObject), nullptr, GTypeFlags(0));
-        const GInterfaceInfo nautilus = {[](gpointer iface, gpointer) {
-            static_cast<NautilusFileInfoInterface*>(iface)->get_uri = storedUri;
-        }, nullptr, nullptr};
-        const GInterfaceInfo nemo = {[](gpointer iface, gpointer) {
-            static_cast<NemoFileInfoInterface*>(iface)->get_uri = storedUri;
-        }, nullptr, nullptr};
-        g_type_add_interface_static(t, NAUTILUS_TYPE_FILE_INFO, &nautilus);
-        g_type_add_interface_static(t, NEMO_TYPE_FILE_INFO, &nemo);
-        return t;
-    }();
-    auto* info = G_OBJECT(g_object_new(type, nullptr));
-    g_object_set_data_full(info, "uri", g_strdup(uri.c_str()), g_free);
-    return info;
-}
-
-struct Nautilus {
-    static constexpr const char* kModule = ORVANE_NAUTILUS_MODULE;
-    static constexpr const char* kPrefix = "nautilus";
-    static GList* files(GObject* p, GList* files) {
-        return nautilus_menu_provider_get_file_items(NAUTILUS_MENU_PROVIDER(p), files);
-    }
-    static GList* background(GObject* p, GObject* folder) {
-        return nautilus_menu_provider_get_background_items(NAUTILUS_MENU_PROVIDER(p),
-                                                           NAUTILUS_FILE_INFO(folder));
-    }
-    static GList* items(GObject* menu) { return nautilus_menu_get_items(NAUTILUS_MENU(menu)); }
-};
-struct Nemo {
-    static constexpr const char* kModule = ORVANE_NEMO_MODULE;
-    static constexpr const char* kPrefix = "nemo";
-    static GList* files(GObject* p, GList* files) {
-        return nemo_menu_provider_get_file_items(NEMO_MENU_PROVIDER(p), nullptr, files);
-    }
-    static GList* background(GObject* p, GObject* folder) {
-        return nemo_menu_provider_get_background_items(NEMO_MENU_PROVIDER(p), nullptr,
-                                                       NEMO_FILE_INFO(folder));
-    }
-    static GList* items(GObject* menu) { return nemo_menu_get_items(NEMO_MENU(menu)); }
-};
 
 // The menu as text, one label a line, submenus indented; `picked` gets the item labelled
 // `pick`. Takes the list and its items.
@@ -116,42 +59,6 @@ const TempDir& home() {
         return d;
     }();
     return *dir;
-}
-
-template <class Api>
-void (*gInitialize)(GTypeModule*) = nullptr;
-
-// Loads the module as the file manager does, once: dlopen, initialize from the type module's
-// load, then one provider of the listed type.
-template <class Api>
-GObject* loadedProvider() {
-    static GObject* provider = [] {
-        home();
-        void* handle = dlopen(Api::kModule, RTLD_NOW | RTLD_LOCAL);
-        EXPECT_NE(handle, nullptr) << dlerror();
-        const std::string prefix = Api::kPrefix;
-        gInitialize<Api> = reinterpret_cast<void (*)(GTypeModule*)>(
-            dlsym(handle, (prefix + "_module_initialize").c_str()));
-        auto* list = reinterpret_cast<void (*)(const GType**, int*)>(
-            dlsym(handle, (prefix + "_module_list_types").c_str()));
-        const GType moduleType = g_type_register_static_simple(
-            G_TYPE_TYPE_MODULE, (prefix + "TestTypeModule").c_str(), sizeof(GTypeModuleClass),
-            [](gpointer c, gpointer) {
-                G_TYPE_MODULE_CLASS(c)->load = [](GTypeModule* m) -> gboolean {
-                    gInitialize<Api>(m);
-                    return TRUE;
-                };
-                G_TYPE_MODULE_CLASS(c)->unload = [](GTypeModule*) {};
-            },
-            sizeof(GTypeModule), nullptr, GTypeFlags(0));
-        g_type_module_use(G_TYPE_MODULE(g_object_new(moduleType, nullptr)));
-        const GType* types = nullptr;
-        int count = 0;
-        list(&types, &count);
-        EXPECT_EQ(count, 1);
-        return G_OBJECT(g_object_new(types[0], nullptr));
-    }();
-    return provider;
 }
 
 template <class Api>
@@ -205,7 +112,8 @@ TYPED_TEST(FileManagerModuleTest, ExportsItsThreeEntryPointsAndNothingElse) {
 }
 
 TYPED_TEST(FileManagerModuleTest, TheMenuForFilesAndBackgroundWithPasteOnlyWhileACutWaits) {
-    GObject* provider = loadedProvider<TypeParam>();
+    GObject* provider = (home(), loadedProvider<TypeParam>());
+    ASSERT_NE(provider, nullptr);
     EXPECT_EQ(this->filesMenu(provider, {}), nullptr) << "nothing selected: no items";
     const std::string uri = "file://" + this->folder.str();
     for (const std::string elsewhere : {"sftp://host/x", "trash:///x", "recent:///"}) {
@@ -234,7 +142,8 @@ TYPED_TEST(FileManagerModuleTest, TheMenuForFilesAndBackgroundWithPasteOnlyWhile
 }
 
 TYPED_TEST(FileManagerModuleTest, ActionsGetTheSelectionInOrderAndTheFolderIntact) {
-    GObject* provider = loadedProvider<TypeParam>();
+    GObject* provider = (home(), loadedProvider<TypeParam>());
+    ASSERT_NE(provider, nullptr);
     const std::vector<Path> hostile = {this->folder.appending("two  blanks"),
                                        this->folder.appending("line\nfeed"),
                                        this->folder.appending("-rf")};
@@ -263,7 +172,8 @@ TYPED_TEST(FileManagerModuleTest, AMissingOrHangingExtensionGivesNoItemsSoonAndA
     const Path hanging = this->dir / "hanging";
     writeFile(hanging, "#!/bin/sh\nexec sleep 10\n");
     std::filesystem::permissions(hanging.str(), std::filesystem::perms::owner_all);
-    GObject* provider = loadedProvider<TypeParam>();
+    GObject* provider = (home(), loadedProvider<TypeParam>());
+    ASSERT_NE(provider, nullptr);
     for (const Path& finder : {this->dir / "missing", hanging}) {
         this->env.set("ORVANE_FINDER_PROGRAM", finder.str());
         const auto start = std::chrono::steady_clock::now();
