@@ -137,6 +137,10 @@ std::optional<Request> parse(int argc, char** argv) {
     if (request.command == "menu" && !request.kind) {
         return std::nullopt;
     }
+    // Selected items lie in the folder Finder shows: without --target, theirs.
+    if (!request.target && request.selection && !request.selection->empty()) {
+        request.target = request.selection->front().deletingLastComponent();
+    }
     return request;
 }
 

@@ -45,6 +45,10 @@ std::optional<std::string> whyNotAnItem(const std::string& path) {
 void AppDelegate::handlePasteRequest() {
     const auto request = handoff::takePasteRequest(platform_.files, log);
     if (!request) {
+        // A file manager whose menu cannot hide Paste offers it with nothing cut: say so.
+        if (!handoff::hasPendingCut(platform_.files)) {
+            log("Nothing to paste: no items are waiting to be moved");
+        }
         return;
     }
     // From here on the cut is consumed, whatever becomes of the moves.

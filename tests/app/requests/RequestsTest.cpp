@@ -172,6 +172,12 @@ TEST_F(RequestsTest, EverythingMovedMeansNoAlertAndNothingMovedNoReveal) {
 }
 
 TEST_F(RequestsTest, ABlankCutListIsClearedSilentlyAndNoDestinationLeavesTheCut) {
+    pasteInto("/dest");
+    delegate.handleIncomingURLs({"orvaneplus://paste"});
+    EXPECT_THAT(system.log.messages(),
+                ElementsAre("Nothing to paste: no items are waiting to be moved"));
+    system.log.lines.clear();
+    pasteInto("");
     cut("/src/a");
     delegate.handleIncomingURLs({"orvaneplus://paste"});
     EXPECT_EQ(system.files.request(handoff::kCutFile), "/src/a");
