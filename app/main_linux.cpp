@@ -8,6 +8,7 @@
 // The last two only show: they leave the login item and everything else on the machine alone.
 
 #include "app/shell/Orvane_App.h"
+#include "platform/linux/DesktopNotifier.h"
 #include "platform/linux/HostInstance.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/Png.h"
@@ -90,6 +91,11 @@ int main(int argc, char** argv) {
                                      {"CFBundleShortVersionString", ORVANE_VERSION},
                                      {"NSHumanReadableCopyright", "© 2026 Tamsel"}}},
                                    /*diagnostic=*/oneShot);
+    // On a desktop, alerts also reach the user as notifications.
+    orv::lnx::DesktopNotifier notifier;
+    if (!oneShot) {
+        system.alerts().setNotifier(&notifier);
+    }
     auto& application = system.application();
     const auto printUI = [&system] {
         std::cout << orv::lnx::describeUserInterface(system.application(),

@@ -128,9 +128,13 @@ int LinuxAlertPresenter::runModal(const Alert& alert) {
     for (const auto& button : buttons) {
         text += " [" + button + "]";
     }
-    text += " -> " + buttons.back() + "\n";
+    auto answer = notifier_ != nullptr ? notifier_->show(alert) : std::nullopt;
+    if (!answer || *answer >= buttons.size()) {
+        answer = buttons.size() - 1;
+    }
+    text += " -> " + buttons[*answer] + "\n";
     screen_.show(text);
-    return kAlertFirstButtonReturn + static_cast<int>(buttons.size()) - 1;
+    return kAlertFirstButtonReturn + static_cast<int>(*answer);
 }
 
 Path LinuxLoginItems::entryPath() {

@@ -78,13 +78,25 @@ class LinuxStatusBar final : public StatusBar {
 
 // Alerts are printed; with no one to answer, the last button (the safe choice, such as Cancel)
 // is taken, or the default button when the alert has none.
+// Where an alert reaches the user beyond the host's own output.
+class AlertNotifier {
+  public:
+    virtual ~AlertNotifier() = default;
+    // The index of the button that answers, or nullopt when the alert could not be shown.
+    virtual std::optional<std::size_t> show(const Alert& alert) = 0;
+};
+
 class LinuxAlertPresenter final : public AlertPresenter {
   public:
     explicit LinuxAlertPresenter(const LinuxScreen& screen) : screen_(screen) {}
+    // The alert is printed, and shown by `notifier` when there is one, which then answers;
+    // else the last button answers.
     int runModal(const Alert& alert) override;
+    void setNotifier(AlertNotifier* notifier) { notifier_ = notifier; }
 
   private:
     const LinuxScreen& screen_;
+    AlertNotifier* notifier_ = nullptr;
 };
 
 // The login item: an XDG autostart entry, <config home>/autostart/orvane-host.desktop, that

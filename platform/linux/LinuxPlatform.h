@@ -36,6 +36,7 @@ class LinuxPlatform {
     LinuxRunLoop& runLoop() { return runLoop_; }
     LinuxApplication& application() { return *application_; }
     LinuxStatusBar& statusBar() { return statusBar_; }
+    LinuxAlertPresenter& alerts() { return alerts_; }
 
   private:
     LinuxLogSink logSink_;
