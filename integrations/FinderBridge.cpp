@@ -4,6 +4,7 @@
 #include "platform/linux/Process.h"
 
 #include <algorithm>
+#include <dlfcn.h>
 
 namespace orv::fm {
 
@@ -62,8 +63,9 @@ std::vector<MenuEntry> forFileManagers(std::vector<MenuEntry> menu) {
     return menu;
 }
 
-FinderBridge::FinderBridge(LogSink& sink)
-    : log_(sink, std::string(kSubsystem), std::string(kCategory)) {}
+FinderBridge::FinderBridge(LogSink& sink, std::string finderFromModule)
+    : log_(sink, std::string(kSubsystem), std::string(kCategory)),
+      fromModule_(std::move(finderFromModule)) {}
 
 std::vector<std::string> FinderBridge::arguments(const std::vector<std::string>& items,
                                                  const std::string& folder) {
@@ -96,11 +98,16 @@ void FinderBridge::run(const std::string& selector, const std::vector<std::strin
     }
 }
 
-Path FinderBridge::finder() {
+Path FinderBridge::finder() const {
     if (const auto set = lnx::environment("ORVANE_FINDER_PROGRAM")) {
         return Path(*set);
     }
-    return Path(ORVANE_INSTALLED_FINDER);
+    // Relative to this module's own file, so the whole installation may move.
+    Dl_info self{};
+    if (dladdr(reinterpret_cast<void*>(&parseMenu), &self) == 0 || self.dli_fname == nullptr) {
+        return Path(fromModule_);
+    }
+    return Path(self.dli_fname).deletingLastComponent().appending(fromModule_);
 }
 
 } // namespace orv::fm

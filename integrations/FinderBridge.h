@@ -34,7 +34,9 @@ class FinderBridge {
     // The longest a menu question may hold the file manager's main thread.
     static constexpr double kMenuDeadline = 0.25;
 
-    explicit FinderBridge(LogSink& sink);
+    // `finderFromModule`: orvane-finder's path relative to the folder of the module that holds
+    // this code.
+    FinderBridge(LogSink& sink, std::string finderFromModule);
 
     // The menu for selected items (their folder as the target), or for a folder's background
     // when `items` is empty; no entries, and a log line, when the extension gives no answer.
@@ -45,12 +47,13 @@ class FinderBridge {
              const std::string& folder) const;
 
   private:
-    // orvane-finder: $ORVANE_FINDER_PROGRAM, else the installed one.
-    static Path finder();
+    // orvane-finder: $ORVANE_FINDER_PROGRAM, else the one installed with the module.
+    Path finder() const;
     static std::vector<std::string> arguments(const std::vector<std::string>& items,
                                        const std::string& folder);
 
     Log log_;
+    std::string fromModule_;
 };
 
 

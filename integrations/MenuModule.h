@@ -64,7 +64,7 @@ class MenuModule {
     struct State {
         lnx::LinuxLogSink sink;
         lnx::LinuxFileManager files{&sink, "tamsel.Orvane-.OrvaneExtension"};
-        FinderBridge bridge{sink};
+        FinderBridge bridge{sink, ORVANE_FINDER_FROM_MODULE};
     };
 
     static State& state() {

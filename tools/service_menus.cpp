@@ -5,6 +5,7 @@
 // actions by id, so the ids carry the menu's order.
 //
 // usage: orvane-service-menus FINDER RESOURCES OUTPUT_DIR INSTALLED_FINDER
+// (INSTALLED_FINDER: how the menus name the program they start)
 
 #include "integrations/FinderBridge.h"
 #include "platform/linux/LinuxHost.h"

@@ -50,13 +50,11 @@ std::optional<std::string> LinuxBundle::infoString(std::string_view key) {
     return found == info_.end() ? std::nullopt : std::optional<std::string>(found->second);
 }
 
+// The build tree has the installed layout, so one rule serves both, and the installed programs
+// look nothing up beside themselves.
 Path LinuxBundle::resourcesFor(std::string_view bundleName) {
-    const Path exe = executableDirectory();
-    const Path beside = exe.appending("Resources").appending(bundleName);
-    if (isDirectory(beside)) {
-        return beside;
-    }
-    return exe.deletingLastComponent().appending("share/orvane").appending(bundleName);
+    return executableDirectory().deletingLastComponent().appending("share/orvane").appending(
+        bundleName);
 }
 
 std::string LinuxBundle::preferredLanguage() {

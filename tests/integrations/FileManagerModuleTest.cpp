@@ -67,7 +67,7 @@ class FileManagerModuleTest : public ::testing::Test {
     FileManagerModuleTest() {
         std::filesystem::create_directories(folder.str());
         std::filesystem::remove(request("cut.txt").str());
-        env.set("ORVANE_FINDER_PROGRAM", ORVANE_FINDER_PROGRAM);
+        env.unset("ORVANE_FINDER_PROGRAM"); // the module finds the one built beside it
     }
     GList* filesMenu(GObject* provider, const std::vector<Path>& paths) {
         GList* files = nullptr;
