@@ -28,7 +28,7 @@ class RunningProgram {
     RunningProgram(const Path& program, const std::vector<std::string>& arguments,
                    const std::map<std::string, std::string>& environment,
                    const Path& workingDirectory, const Path& outputDirectory);
-    ~RunningProgram(); // kills it if it still runs
+    ~RunningProgram(); // kills it, and every program of its group, if it still runs
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
 
