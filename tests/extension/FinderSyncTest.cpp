@@ -2,6 +2,7 @@
 #include "shared/RequestHandoff.h"
 #include "tests/support/TestPlatform.h"
 
+#include <algorithm>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -180,23 +181,24 @@ TEST_F(FinderSyncTest, NewFileFolderResolution) {
     }
 }
 
+// Every "createXyz:" action asks for the extension "xyz".
 TEST_F(FinderSyncTest, EveryNewFileActionSendsItsExtension) {
     system.finder.target = Path("/f");
-    const std::vector<std::pair<std::string, std::string>> kinds = {
-        {"createTxt:", "txt"},   {"createCsv:", "csv"},     {"createHtml:", "html"},
-        {"createPy:", "py"},     {"createJs:", "js"},       {"createSwift:", "swift"},
-        {"createSh:", "sh"},     {"createMd:", "md"},       {"createJson:", "json"},
-        {"createRtf:", "rtf"},   {"createDocx:", "docx"},   {"createXlsx:", "xlsx"},
-        {"createPptx:", "pptx"}, {"createPages:", "pages"}, {"createNumbers:", "numbers"},
-        {"createKey:", "key"},
-    };
-    for (const auto& [selector, ext] : kinds) {
+    int kinds = 0;
+    for (const auto selector : FinderSync::actionSelectors()) {
+        if (selector.substr(0, 6) != "create") {
+            continue;
+        }
+        std::string ext(selector.substr(6, selector.size() - 7));
+        std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
         system.events.clear();
         ASSERT_TRUE(extension.performAction(selector, nullptr));
         EXPECT_THAT(system.events,
                     ElementsAre("write pending.txt=/f\n" + ext, "open orvaneplus://create"))
             << selector;
+        ++kinds;
     }
+    EXPECT_EQ(kinds, 16);
     EXPECT_FALSE(extension.performAction("createKey", nullptr));
     EXPECT_FALSE(extension.performAction("deleteItems:", nullptr));
 }

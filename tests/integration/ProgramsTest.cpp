@@ -101,24 +101,6 @@ class ProgramsTest : public ::testing::Test {
 
 // ---- orvane-finder on its own ----
 
-TEST_F(ProgramsTest, MenusForEachKindWithAWaitingCutInTheUsersLanguage) {
-    ASSERT_EQ(finder({"run", "cutItems:", "--select", "a/b.txt"}).exitCode, 0);
-    const auto items = finder({"menu", "--kind", "items", "--select", "a/b.txt"});
-    ASSERT_EQ(items.exitCode, 0) << items.err;
-    EXPECT_THAT(items.out, ::testing::StartsWith("Copy Path\tcopyPath:\tdoc.on.clipboard\n"
-                                                 "Cut\tcutItems:\tscissors\n"
-                                                 "Paste\tpasteItems:\tdoc.on.clipboard\n"
-                                                 "New File\t-\tdocument.badge.plus\n"
-                                                 "  Text File\tcreateTxt:\tdoc.text\n"));
-    const auto container = finder({"menu", "--kind", "container", "--select", "a/b.txt"});
-    EXPECT_THAT(container.out, ::testing::StartsWith("Paste\tpasteItems:\tdoc.on.clipboard\n"
-                                                     "New File\t-\tdocument.badge.plus\n"));
-    EXPECT_EQ(finder({"menu", "--kind", "18446744073709551615", "--select", "a/b.txt"}).out,
-              container.out);
-    env["LANG"] = "es_ES.UTF-8";
-    EXPECT_THAT(finder({"menu", "--kind", "container"}).out, HasSubstr("Nuevo archivo\t-\t"));
-}
-
 TEST_F(ProgramsTest, CutWritesTheListAndEmptiesThePasteDestination) {
     finder({"run", "cutItems:", "--select", "/x/1", "--select", "/x/2/", "--select",
             "rel/../rel/./3"});
@@ -229,59 +211,6 @@ TEST_F(ProgramsTest, CutAndPasteMovesFilesAndAFolderWithoutReplacingAnything) {
                 HasSubstr("Moved: " + work("src/a.txt").str() + " -> " + work("dest/a.txt").str()));
     EXPECT_THAT(finder({"menu", "--kind", "container"}).out, Not(HasSubstr("pasteItems:")))
         << "the cut is consumed";
-}
-
-// The host killed in the middle of a long move across file systems: a second hand-over is
-// still answered at once, and the next launch leaves the source whole and nothing hidden.
-TEST_F(ProgramsTest, AHostKilledInTheMiddleOfAMoveLeavesNothingBehindAfterTheNextLaunch) {
-    onboardingDone();
-    std::string pattern = "/dev/shm/orvane-road-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    const Path shm(pattern);
-    const std::string block(1 << 16, 'x');
-    for (int folder = 0; folder < 16; ++folder) { // 256 MiB in 4,096 files
-        const Path sub = shm.appending("photos").appending(std::to_string(folder));
-        fs::create_directories(sub.str());
-        for (int file = 0; file < 256; ++file) {
-            writeFile(sub.appending(std::to_string(file)), block);
-        }
-    }
-    fs::create_directories(work("archive").str());
-    startHost();
-    finder({"run", "cutItems:", "--select", shm.appending("photos").str()});
-    finder({"run", "pasteItems:", "--target", work("archive").str()});
-    const auto hidden = [&] {
-        for (const auto& e : fs::directory_iterator(work("archive").str())) {
-            if (e.path().filename().string().rfind(".orvane-move-", 0) == 0) {
-                return true;
-            }
-        }
-        return false;
-    };
-    ASSERT_TRUE(eventually(hidden, 20)) << log();
-    const auto start = std::chrono::steady_clock::now();
-    const auto second = runProgram(kHost, {"orvaneplus://create"}, env, work(""));
-    EXPECT_EQ(second.exitCode, 0) << second.err;
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-    ASSERT_TRUE(hidden()) << "the move should still be running";
-    host->signal(SIGKILL);
-    host->wait();
-    host.reset();
-
-    startHost();
-    // The copy goes first and the log line after it: wait for both.
-    const std::string removed =
-        "Removed the partial copy of an interrupted move: " + work("archive").str() +
-        "/.orvane-move-";
-    EXPECT_TRUE(eventually([&] { return !hidden() && log().find(removed) != std::string::npos; }))
-        << log();
-    std::size_t files = 0;
-    for (const auto& e : fs::recursive_directory_iterator(shm.appending("photos").str())) {
-        files += e.is_regular_file() && e.file_size() == block.size() ? 1 : 0;
-    }
-    EXPECT_EQ(files, 4096u) << "the source is whole";
-    EXPECT_EQ(countEntries(work("archive")), 0u);
-    fs::remove_all(shm.str());
 }
 
 // A folder named to read as two lines: cut, it would come back as the victim's real path.

@@ -54,8 +54,10 @@ Status FakeFileManager::createFileExclusively(const Path& path, std::string_view
     return ok();
 }
 
-Status FakeFileManager::moveItem(const Path& source, const Path& destination, MoveObserver*) {
+Status FakeFileManager::moveItem(const Path& source, const Path& destination,
+                                 MoveObserver* observer) {
     moves.emplace_back(source, destination);
+    journaledMoves += observer != nullptr ? 1 : 0;
     if (const auto error = moveErrors.find(source); error != moveErrors.end()) {
         if (error->second.kind == Error::Kind::partial) {
             files[destination] = files[source]; // in place; something stayed behind

@@ -111,6 +111,7 @@ TEST_F(RequestsTest, OneTakenNameFailsAloneAndTheOthersMove) {
         << "left in place";
     EXPECT_EQ(system.files.request(handoff::kCutFile), "");
     EXPECT_EQ(system.files.request(handoff::kPasteFile), "");
+    EXPECT_EQ(system.files.journaledMoves, 3) << "a crash mid-copy must leave a record";
 
     EXPECT_THAT(system.alerts.shown, IsEmpty()) << "after the handler returns";
     system.mainQueue.runUntilIdle();

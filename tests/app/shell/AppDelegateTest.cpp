@@ -44,6 +44,17 @@ TEST_F(AppDelegateTest, CompletedOnboardingLaunchesAsAnAgentWithoutWindow) {
     EXPECT_THAT(system.application.windows(), IsEmpty());
 }
 
+TEST_F(AppDelegateTest, LaunchRemovesTheCopyOfAMoveACrashInterrupted) {
+    const Path copy("/dest/.orvane-move-0123456789abcdef");
+    system.files.files[copy] = "partial";
+    system.files.setRequest("moves.txt", "1 2 " + copy.str() + "\n");
+    launch();
+    EXPECT_EQ(system.files.files.count(copy), 0u);
+    EXPECT_THAT(system.log.messages(),
+                ElementsAre("Removed the partial copy of an interrupted move: " + copy.str()));
+    EXPECT_EQ(system.files.request("moves.txt"), "");
+}
+
 TEST_F(AppDelegateTest, StatusMenuRowsAndTheirReceivers) {
     system.standardStore["onboardingComplete"] = true;
     system.bundle.strings = {{"menu.about", "About Orvane+"}, {"menu.version", "Version %@"}};

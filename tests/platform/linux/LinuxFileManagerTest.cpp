@@ -119,6 +119,25 @@ TEST_F(LinuxFileManagerTest, APathHoldingNulIsRefusedNeverCutShort) {
     EXPECT_EQ(test::countEntries(dir.path()), 1u);
 }
 
+// Across file systems the copy is on record from before it exists until it has its name.
+TEST_F(LinuxFileManagerTest, AMoveAcrossFileSystemsTellsItsObserverOfItsCopy) {
+    std::string shm = "/dev/shm/orvane-fm-XXXXXX"; // tmpfs: another file system
+    ASSERT_NE(mkdtemp(shm.data()), nullptr);
+    writeFile(Path(shm).appending("f"), "f");
+    struct : MoveObserver {
+        std::vector<std::string> heard;
+        void copyBegins(const Path& copy, std::optional<FileIdentity>) override {
+            heard.push_back(copy.deletingLastComponent().str());
+        }
+        void copyEnds() override { heard.push_back("ends"); }
+    } observer;
+    const auto moved = files.moveItem(Path(shm).appending("f"), dir / "f", &observer);
+    std::filesystem::remove_all(shm);
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(observer.heard.front(), dir.path().str());
+    EXPECT_EQ(observer.heard.back(), "ends");
+}
+
 TEST_F(LinuxFileManagerTest, IsDirectoryIsTheItemsOwnKind) {
     std::filesystem::create_directory((dir / "Tool.app").str());
     writeFile(dir / "f", "");
