@@ -49,7 +49,8 @@ Fixture& fixture() {
 void BM_NautilusFileItemsWithWaitingCut(benchmark::State& state) {
     auto& f = fixture();
     for (auto _ : state) {
-        GList* items = f.provider == nullptr ? nullptr : orv::test::Nautilus::files(f.provider, f.files);
+        GList* items =
+            f.provider == nullptr ? nullptr : orv::test::Nautilus::files(f.provider, f.files);
         if (items == nullptr) {
             state.SkipWithError("the module gave no items");
             break;

@@ -50,11 +50,10 @@ class FinderBridge {
     // orvane-finder: $ORVANE_FINDER_PROGRAM, else the one installed with the module.
     Path finder() const;
     static std::vector<std::string> arguments(const std::vector<std::string>& items,
-                                       const std::string& folder);
+                                              const std::string& folder);
 
     Log log_;
     std::string fromModule_;
 };
-
 
 } // namespace orv::fm

@@ -15,13 +15,19 @@
 
 namespace orv::fm {
 
-template <class Api>
-class MenuModule {
+template <class Api> class MenuModule {
   public:
     // GType registration from the module's initialize entry point.
     static void registerType(GTypeModule* module) {
-        static const GTypeInfo info = {sizeof(GObjectClass), nullptr, nullptr, nullptr, nullptr,
-                                       nullptr, sizeof(GObject), 0, &MenuModule::instanceInit,
+        static const GTypeInfo info = {sizeof(GObjectClass),
+                                       nullptr,
+                                       nullptr,
+                                       nullptr,
+                                       nullptr,
+                                       nullptr,
+                                       sizeof(GObject),
+                                       0,
+                                       &MenuModule::instanceInit,
                                        nullptr};
         type_ = g_type_module_register_type(module, G_TYPE_OBJECT, Api::kTypeName, &info,
                                             GTypeFlags(0));
@@ -99,8 +105,8 @@ class MenuModule {
                                        const std::string& folder) {
         auto* menu = Api::newMenu();
         for (const auto& entry : entries) {
-            const std::string name = "OrvanePlus::" + (entry.selector.empty() ? entry.title
-                                                                               : entry.selector);
+            const std::string name =
+                "OrvanePlus::" + (entry.selector.empty() ? entry.title : entry.selector);
             auto* item = Api::newItem(name.c_str(), entry.title.c_str());
             if (!entry.children.empty()) {
                 Api::setSubmenu(item, submenu(entry.children, items, folder));
@@ -136,8 +142,7 @@ class MenuModule {
         }
         g_signal_connect_object(monitor, "changed", G_CALLBACK(&MenuModule::containerChanged),
                                 instance, GConnectFlags(0));
-        g_object_set_data_full(G_OBJECT(instance), "orvane-cut-monitor", monitor,
-                               g_object_unref);
+        g_object_set_data_full(G_OBJECT(instance), "orvane-cut-monitor", monitor, g_object_unref);
     }
     static void containerChanged(GFileMonitor*, GFile* file, GFile*, GFileMonitorEvent,
                                  gpointer provider) {

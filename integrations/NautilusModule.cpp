@@ -21,7 +21,9 @@ struct Nautilus {
         return nautilus_menu_item_new(name, label, nullptr, nullptr);
     }
     static Menu* newMenu() { return nautilus_menu_new(); }
-    static void append(Menu* menu, NautilusMenuItem* item) { nautilus_menu_append_item(menu, item); }
+    static void append(Menu* menu, NautilusMenuItem* item) {
+        nautilus_menu_append_item(menu, item);
+    }
     // The item keeps its own reference to the submenu.
     static void setSubmenu(NautilusMenuItem* item, Menu* menu) {
         nautilus_menu_item_set_submenu(item, menu);
@@ -55,5 +57,4 @@ void nautilus_module_list_types(const GType** types, int* count) {
     *types = orv::fm::MenuModule<Nautilus>::types();
     *count = 1;
 }
-
 }

@@ -36,8 +36,7 @@ struct Nemo {
         calls->get_file_items = [](NemoMenuProvider* provider, GtkWidget*, GList* files) {
             return orv::fm::MenuModule<Nemo>::fileItems(G_OBJECT(provider), files);
         };
-        calls->get_background_items = [](NemoMenuProvider* provider, GtkWidget*,
-                                          FileInfo* folder) {
+        calls->get_background_items = [](NemoMenuProvider* provider, GtkWidget*, FileInfo* folder) {
             return orv::fm::MenuModule<Nemo>::backgroundItems(G_OBJECT(provider), folder);
         };
     }
@@ -57,5 +56,4 @@ void nemo_module_list_types(const GType** types, int* count) {
     *types = orv::fm::MenuModule<Nemo>::types();
     *count = 1;
 }
-
 }

@@ -30,7 +30,8 @@ std::optional<std::vector<MenuEntry>> menuIn(const orv::Path& finder, const std:
     setenv("LANGUAGE", language.c_str(), 1);
     const auto text = orv::lnx::captureOutput(finder, {"menu", "--kind", "items", "--", "/"}, 30);
     if (!text) {
-        std::fprintf(stderr, "orvane-service-menus: %s\n", text.error().localizedDescription.c_str());
+        std::fprintf(stderr, "orvane-service-menus: %s\n",
+                     text.error().localizedDescription.c_str());
         return std::nullopt;
     }
     return orv::fm::forFileManagers(orv::fm::parseMenu(*text));
@@ -63,8 +64,8 @@ std::string serviceMenu(const std::map<std::string, std::string>& titles,
         for (const auto& [language, menu] : entries) {
             names[language] = menu.at(i).title;
         }
-        sections += "\n[Desktop Action " + id + "]\n" + localized("Name", names) + "Exec=" +
-                    exec + " run " + base[i].selector + " -- %F\n";
+        sections += "\n[Desktop Action " + id + "]\n" + localized("Name", names) + "Exec=" + exec +
+                    " run " + base[i].selector + " -- %F\n";
     }
     return "[Desktop Entry]\nType=Service\nX-KDE-ServiceTypes=KonqPopupMenu/Plugin\n"
            "MimeType=all/all;\n" +

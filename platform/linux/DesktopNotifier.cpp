@@ -124,8 +124,8 @@ std::optional<std::size_t> DesktopNotifier::show(const Alert& alert) {
     std::vector<guint> subscriptions;
     for (const char* signal : {"ActionInvoked", "NotificationClosed"}) {
         subscriptions.push_back(g_dbus_connection_signal_subscribe(
-            connection, nullptr, kName, signal, kPath, nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
-            onSignal, &outcome, nullptr));
+            connection, nullptr, kName, signal, kPath, nullptr, G_DBUS_SIGNAL_FLAGS_NONE, onSignal,
+            &outcome, nullptr));
     }
     GVariantBuilder actions;
     g_variant_builder_init(&actions, G_VARIANT_TYPE("as"));
@@ -140,8 +140,7 @@ std::optional<std::size_t> DesktopNotifier::show(const Alert& alert) {
     GVariant* reply =
         call(connection, "Notify",
              g_variant_new("(susssasa{sv}i)", "Orvane+", 0u, "", valid(alert.messageText).c_str(),
-                           valid(alert.informativeText).c_str(), &actions, &hints,
-                           asks ? 0 : -1),
+                           valid(alert.informativeText).c_str(), &actions, &hints, asks ? 0 : -1),
              G_VARIANT_TYPE("(u)"));
     std::optional<std::size_t> answer;
     if (reply != nullptr) {

@@ -53,8 +53,10 @@ std::optional<std::string> LinuxBundle::infoString(std::string_view key) {
 // The build tree has the installed layout, so one rule serves both, and the installed programs
 // look nothing up beside themselves.
 Path LinuxBundle::resourcesFor(std::string_view bundleName) {
-    return executableDirectory().deletingLastComponent().appending("share/orvane").appending(
-        bundleName);
+    return executableDirectory()
+        .deletingLastComponent()
+        .appending("share/orvane")
+        .appending(bundleName);
 }
 
 std::string LinuxBundle::preferredLanguage() {

@@ -1,6 +1,6 @@
 // The real GNOME Files under Xvfb, with our module bind-mounted into its extension folder in a
-// private mount namespace and a D-Bus session of its own: the menu is opened and used with the
-// keyboard, as a person would, and windows are waited for by polling.
+// private mount namespace and a D-Bus session of its own: the menu is opened with a right-click
+// and walked with the keys, as a person would, and windows are waited for by polling.
 
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
@@ -17,8 +17,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kNeeded[] = {"/usr/bin/nautilus", "/usr/bin/Xvfb",  "/usr/bin/xdotool",
-                                   "/usr/bin/xwd",      "/usr/bin/unshare", "/usr/bin/dbus-run-session"};
+constexpr const char* kNeeded[] = {"/usr/bin/nautilus", "/usr/bin/Xvfb",
+                                   "/usr/bin/xdotool",  "/usr/bin/xwd",
+                                   "/usr/bin/unshare",  "/usr/bin/dbus-run-session"};
 
 class NautilusTest : public ::testing::Test {
   protected:
@@ -39,13 +40,19 @@ class NautilusTest : public ::testing::Test {
         fs::create_directory((dir / "run").str());
         fs::permissions((dir / "run").str(), fs::perms::owner_all);
         writeFile(dir / "work/folder/report one.txt", "");
-        writeFile(dir / "config/orvane/tamsel.Orvane-.defaults", "onboardingComplete\tbool\ttrue\n");
+        writeFile(dir / "config/orvane/tamsel.Orvane-.defaults",
+                  "onboardingComplete\tbool\ttrue\n");
         const std::string screen = ":" + std::to_string(display);
-        writeFile(dir / "session.sh",
-                  "set -e\nmount --bind '" ORVANE_NAUTILUS_MODULE_DIR "' '" ORVANE_NAUTILUS_DIR "'\n"
-                  "Xvfb " + screen + " -screen 0 1280x800x24 -nolisten tcp &\n"
-                  "while [ ! -e /tmp/.X11-unix/X" + std::to_string(display) + " ]; do sleep 0.05; done\n"
-                  "exec dbus-run-session -- nautilus --new-window '" + folder().str() + "'\n");
+        writeFile(dir / "session.sh", "set -e\nmount --bind '" ORVANE_NAUTILUS_MODULE_DIR
+                                      "' '" ORVANE_NAUTILUS_DIR "'\n"
+                                      "Xvfb " +
+                                          screen +
+                                          " -screen 0 1280x800x24 -nolisten tcp &\n"
+                                          "while [ ! -e /tmp/.X11-unix/X" +
+                                          std::to_string(display) +
+                                          " ]; do sleep 0.05; done\n"
+                                          "exec dbus-run-session -- nautilus --new-window '" +
+                                          folder().str() + "'\n");
         env = {{"PATH", "/usr/local/bin:/usr/bin:/bin"},
                {"DISPLAY", screen},
                {"HOME", (dir / "home").str()},
@@ -142,7 +149,8 @@ class NautilusTest : public ::testing::Test {
 TEST_F(NautilusTest, CopyPathFromAFileAndNewMarkdownFromTheBackground) {
     const std::string menu = openOurMenu("336", "125"); // the one file, first in the grid
     if (menu.empty()) {
-        tool({"-id", mainWindow, "-out", ORVANE_SCREENSHOT_DIR "/nautilus-window.xwd"}, "/usr/bin/xwd");
+        tool({"-id", mainWindow, "-out", ORVANE_SCREENSHOT_DIR "/nautilus-window.xwd"},
+             "/usr/bin/xwd");
     }
     ASSERT_FALSE(menu.empty()) << "no context menu; the window is in nautilus-window.xwd\n"
                                << session->err();
@@ -152,13 +160,14 @@ TEST_F(NautilusTest, CopyPathFromAFileAndNewMarkdownFromTheBackground) {
     const Path pasteboard = dir / "run/orvane/pasteboard.txt";
     const bool xclip = access("/usr/bin/xclip", X_OK) == 0;
     const auto copied = [&] {
-        return xclip ? tool({"-o", "-selection", "clipboard"}, "/usr/bin/xclip") : readFile(pasteboard);
+        return xclip ? tool({"-o", "-selection", "clipboard"}, "/usr/bin/xclip")
+                     : readFile(pasteboard);
     };
     EXPECT_TRUE(eventually([&] { return copied() == folder().str() + "/report one.txt"; }, 20))
         << copied() << readFile(dir / "log");
 
     keys({"Escape"});
-    openOurMenu("600", "450"); // an empty spot
+    openOurMenu("600", "450");        // an empty spot
     keys({"Down", "Return"});         // New File (no cut waits, so it comes first)
     keys({"Down", "Down", "Return"}); // Text File, Markdown
     EXPECT_TRUE(eventually([&] { return fs::exists(folder().appending("Untitled.md").str()); }, 20))

@@ -61,8 +61,7 @@ const TempDir& home() {
     return *dir;
 }
 
-template <class Api>
-class FileManagerModuleTest : public ::testing::Test {
+template <class Api> class FileManagerModuleTest : public ::testing::Test {
   protected:
     FileManagerModuleTest() {
         std::filesystem::create_directories(folder.str());
@@ -99,16 +98,16 @@ using Managers = ::testing::Types<Nautilus, Nemo>;
 TYPED_TEST_SUITE(FileManagerModuleTest, Managers);
 
 TYPED_TEST(FileManagerModuleTest, ExportsItsThreeEntryPointsAndNothingElse) {
-    const auto symbols = runProgram(Path("/usr/bin/nm"), {"-D", "--defined-only", TypeParam::kModule},
-                                    {}, this->dir.path());
+    const auto symbols = runProgram(
+        Path("/usr/bin/nm"), {"-D", "--defined-only", TypeParam::kModule}, {}, this->dir.path());
     std::string names;
     std::istringstream lines(symbols.out);
     for (std::string address, kind, name; lines >> address >> kind >> name;) {
         names += name + " ";
     }
     const std::string p = TypeParam::kPrefix;
-    EXPECT_EQ(names, p + "_module_initialize " + p + "_module_list_types " + p +
-                         "_module_shutdown ");
+    EXPECT_EQ(names,
+              p + "_module_initialize " + p + "_module_list_types " + p + "_module_shutdown ");
 }
 
 TYPED_TEST(FileManagerModuleTest, TheMenuForFilesAndBackgroundWithPasteOnlyWhileACutWaits) {
@@ -131,10 +130,12 @@ TYPED_TEST(FileManagerModuleTest, TheMenuForFilesAndBackgroundWithPasteOnlyWhile
     g_signal_connect_swapped(provider, "items-updated", G_CALLBACK(+[](int* n) { ++*n; }),
                              &updates);
     writeFile(this->request("cut.txt"), "/elsewhere/x");
-    ASSERT_TRUE(eventually([&] {
-        g_main_context_iteration(nullptr, FALSE);
-        return updates > 0;
-    }, 10));
+    ASSERT_TRUE(eventually(
+        [&] {
+            g_main_context_iteration(nullptr, FALSE);
+            return updates > 0;
+        },
+        10));
     EXPECT_THAT(tree<TypeParam>(this->filesMenu(provider, {this->folder})),
                 StartsWith("Orvane+\n  Copy Path\n  Cut\n  Paste\n  New File\n"));
     EXPECT_THAT(tree<TypeParam>(this->backgroundMenu(provider, uri)),
@@ -154,8 +155,8 @@ TYPED_TEST(FileManagerModuleTest, ActionsGetTheSelectionInOrderAndTheFolderIntac
     g_object_unref(copy);
     const Path pasteboard = this->dir / "run/orvane/pasteboard.txt";
     EXPECT_TRUE(eventually([&] { return std::filesystem::exists(pasteboard.str()); }, 10));
-    EXPECT_EQ(readFile(pasteboard), hostile[0].str() + "\n" + hostile[1].str() + "\n" +
-                                        hostile[2].str());
+    EXPECT_EQ(readFile(pasteboard),
+              hostile[0].str() + "\n" + hostile[1].str() + "\n" + hostile[2].str());
 
     GObject* markdown = nullptr;
     tree<TypeParam>(this->backgroundMenu(provider, "file://" + this->folder.str()), "Markdown",
@@ -163,8 +164,8 @@ TYPED_TEST(FileManagerModuleTest, ActionsGetTheSelectionInOrderAndTheFolderIntac
     ASSERT_NE(markdown, nullptr);
     g_signal_emit_by_name(markdown, "activate");
     g_object_unref(markdown);
-    EXPECT_TRUE(eventually([&] { return readFile(this->request("pending.txt")) ==
-                                        this->folder.str() + "\nmd"; }, 10))
+    EXPECT_TRUE(eventually(
+        [&] { return readFile(this->request("pending.txt")) == this->folder.str() + "\nmd"; }, 10))
         << readFile(this->request("pending.txt"));
 }
 
@@ -183,8 +184,8 @@ TYPED_TEST(FileManagerModuleTest, AMissingOrHangingExtensionGivesNoItemsSoonAndA
     const std::string log = readFile(this->dir / "log");
     EXPECT_THAT(log, HasSubstr("FileManager ERROR asking for the menu: Couldn’t start “" +
                                (this->dir / "missing").str()));
-    EXPECT_THAT(log, HasSubstr("FileManager ERROR asking for the menu: No answer from “" +
-                               hanging.str()));
+    EXPECT_THAT(
+        log, HasSubstr("FileManager ERROR asking for the menu: No answer from “" + hanging.str()));
 }
 
 } // namespace

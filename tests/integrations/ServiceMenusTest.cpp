@@ -19,9 +19,9 @@ TEST(ServiceMenusTest, EveryActionRunsARealSelectorInTheMenusOrderWithThePathsLa
     TempDir dir;
     std::filesystem::create_directories((dir / "K4W7P2Z9QD.tamsel.Orvane").str());
     writeFile(dir / "K4W7P2Z9QD.tamsel.Orvane/cut.txt", "/x");
-    const auto printed = runProgram(Path(ORVANE_FINDER_PROGRAM), {"menu", "--kind", "items", "/"},
-                                    {{"ORVANE_GROUP_CONTAINERS", dir.path().str()}, {"LANG", "C"}},
-                                    dir.path());
+    const auto printed =
+        runProgram(Path(ORVANE_FINDER_PROGRAM), {"menu", "--kind", "items", "/"},
+                   {{"ORVANE_GROUP_CONTAINERS", dir.path().str()}, {"LANG", "C"}}, dir.path());
     std::vector<std::string> expected;
     for (const auto& entry : fm::forFileManagers(fm::parseMenu(printed.out))) {
         for (const auto& kind : entry.children) {

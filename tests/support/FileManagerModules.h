@@ -14,23 +14,26 @@ extern "C" {
 
 namespace orv::test {
 
-template <class Info>
-char* storedUri(Info* info) {
+template <class Info> char* storedUri(Info* info) {
     return g_strdup(static_cast<const char*>(g_object_get_data(G_OBJECT(info), "uri")));
 }
 
 // One file object for both file managers: it answers get_uri with the URI it was made with.
 inline GObject* fileInfo(const std::string& uri) {
     static const GType type = [] {
-        const GType t = g_type_register_static_simple(G_TYPE_OBJECT, "OrvaneTestFileInfo",
-                                                      sizeof(GObjectClass), nullptr,
-                                                      sizeof(GObject), nullptr, GTypeFlags(0));
-        const GInterfaceInfo nautilus = {[](gpointer iface, gpointer) {
-            static_cast<NautilusFileInfoInterface*>(iface)->get_uri = storedUri;
-        }, nullptr, nullptr};
+        const GType t =
+            g_type_register_static_simple(G_TYPE_OBJECT, "OrvaneTestFileInfo", sizeof(GObjectClass),
+                                          nullptr, sizeof(GObject), nullptr, GTypeFlags(0));
+        const GInterfaceInfo nautilus = {
+            [](gpointer iface, gpointer) {
+                static_cast<NautilusFileInfoInterface*>(iface)->get_uri = storedUri;
+            },
+            nullptr, nullptr};
         const GInterfaceInfo nemo = {[](gpointer iface, gpointer) {
-            static_cast<NemoFileInfoInterface*>(iface)->get_uri = storedUri;
-        }, nullptr, nullptr};
+                                         static_cast<NemoFileInfoInterface*>(iface)->get_uri =
+                                             storedUri;
+                                     },
+                                     nullptr, nullptr};
         g_type_add_interface_static(t, NAUTILUS_TYPE_FILE_INFO, &nautilus);
         g_type_add_interface_static(t, NEMO_TYPE_FILE_INFO, &nemo);
         return t;
@@ -65,13 +68,11 @@ struct Nemo {
     static GList* items(GObject* menu) { return nemo_menu_get_items(NEMO_MENU(menu)); }
 };
 
-template <class Api>
-inline void (*gInitialize)(GTypeModule*) = nullptr;
+template <class Api> inline void (*gInitialize)(GTypeModule*) = nullptr;
 
 // The module's provider, none when it cannot be loaded. Loads the module as the file manager
 // does, once: dlopen, initialize from the type module's load, then one provider of the type.
-template <class Api>
-GObject* loadedProvider() {
+template <class Api> GObject* loadedProvider() {
     static GObject* provider = [] {
         void* handle = dlopen(Api::kModule, RTLD_NOW | RTLD_LOCAL);
         if (handle == nullptr) {

@@ -38,7 +38,7 @@ class FakeFileManager final : public FileManager, Recorder {
     std::vector<WriteMode> writeModes;
     std::vector<std::string> askedGroups;
     std::vector<std::pair<Path, Path>> moves;
-    int journaledMoves = 0; // moves given an observer to record their copies
+    int journaledMoves = 0;           // moves given an observer to record their copies
     std::map<Path, Error> moveErrors; // what moving these answers (after moving, when partial)
     // Runs just before an exclusive create, as another process racing for the name would.
     std::function<void(const Path&)> beforeCreate;

@@ -42,8 +42,8 @@ struct NotificationServer {
                                  G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
             nullptr, nullptr, nullptr);
         GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kInterface, nullptr);
-        static const GDBusInterfaceVTable calls = {&NotificationServer::called, nullptr, nullptr,
-                                                   {}};
+        static const GDBusInterfaceVTable calls = {
+            &NotificationServer::called, nullptr, nullptr, {}};
         g_dbus_connection_register_object(bus, "/org/freedesktop/Notifications",
                                           node->interfaces[0], &calls, this, nullptr, nullptr);
         g_dbus_node_info_unref(node);
@@ -109,7 +109,8 @@ class DesktopNotifierTest : public ::testing::Test {
         daemon.emplace(Path("/usr/bin/dbus-daemon"),
                        std::vector<std::string>{"--session", "--nofork", "--print-address"},
                        std::map<std::string, std::string>{}, dir.path(), dir.path());
-        ASSERT_TRUE(test::eventually([&] { return daemon->out().find('\n') != std::string::npos; }));
+        ASSERT_TRUE(
+            test::eventually([&] { return daemon->out().find('\n') != std::string::npos; }));
         address = daemon->out().substr(0, daemon->out().find('\n'));
         env.set("DBUS_SESSION_BUS_ADDRESS", address);
     }
@@ -139,8 +140,9 @@ TEST_F(DesktopNotifierTest, AFailedPastesAlertArrivesWithItsTitleAndLines) {
 
 TEST_F(DesktopNotifierTest, ButtonsBecomeActionsAndTheChosenOneAnswers) {
     server.choice = "0";
-    EXPECT_EQ(answer({"Uninstall Orvane+?", "Really?", AlertStyle::warning, {"Uninstall", "Cancel"}}),
-              kAlertFirstButtonReturn);
+    EXPECT_EQ(
+        answer({"Uninstall Orvane+?", "Really?", AlertStyle::warning, {"Uninstall", "Cancel"}}),
+        kAlertFirstButtonReturn);
     EXPECT_THAT(server.shown, ElementsAre("Uninstall Orvane+?|Really?|0 Uninstall 1 Cancel "));
 }
 
