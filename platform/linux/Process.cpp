@@ -10,6 +10,7 @@
 #include <pthread.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -189,10 +190,23 @@ Expected<std::string> captureOutput(const Path& executable,
         }
     }
     close(out[0]);
+    // A program that closed its output may still run: it gets what is left of the time too.
+    int status = 0;
+    pid_t ended = 0;
+    while (failure == 0 && (ended = waitpid(child, &status, WNOHANG)) == 0) {
+        if (std::chrono::steady_clock::now() >= end) {
+            failure = ETIMEDOUT;
+            break;
+        }
+        const timespec pause{0, 1000000};
+        nanosleep(&pause, nullptr);
+    }
     if (failure != 0) {
         kill(child, SIGKILL);
+        status = waitFor(child);
+    } else if (ended < 0) {
+        status = -1;
     }
-    const int status = waitFor(child);
     if (failure != 0) {
         return posixError(failure, "No answer from", executable);
     }

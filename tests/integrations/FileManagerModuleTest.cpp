@@ -170,12 +170,16 @@ TYPED_TEST(FileManagerModuleTest, ActionsGetTheSelectionInOrderAndTheFolderIntac
 }
 
 TYPED_TEST(FileManagerModuleTest, AMissingOrHangingExtensionGivesNoItemsSoonAndALogLine) {
-    const Path hanging = this->dir / "hanging";
+    // One that never answers, and one that closes its output and then never ends.
+    const Path hanging = this->dir / "hanging", silent = this->dir / "silent";
     writeFile(hanging, "#!/bin/sh\nexec sleep 10\n");
-    std::filesystem::permissions(hanging.str(), std::filesystem::perms::owner_all);
+    writeFile(silent, "#!/bin/sh\nexec sleep 10 >&-\n");
+    for (const Path& script : {hanging, silent}) {
+        std::filesystem::permissions(script.str(), std::filesystem::perms::owner_all);
+    }
     GObject* provider = (home(), loadedProvider<TypeParam>());
     ASSERT_NE(provider, nullptr);
-    for (const Path& finder : {this->dir / "missing", hanging}) {
+    for (const Path& finder : {this->dir / "missing", hanging, silent}) {
         this->env.set("ORVANE_FINDER_PROGRAM", finder.str());
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(this->filesMenu(provider, {this->folder}), nullptr);
@@ -184,8 +188,10 @@ TYPED_TEST(FileManagerModuleTest, AMissingOrHangingExtensionGivesNoItemsSoonAndA
     const std::string log = readFile(this->dir / "log");
     EXPECT_THAT(log, HasSubstr("FileManager ERROR asking for the menu: Couldn’t start “" +
                                (this->dir / "missing").str()));
-    EXPECT_THAT(
-        log, HasSubstr("FileManager ERROR asking for the menu: No answer from “" + hanging.str()));
+    for (const Path& script : {hanging, silent}) {
+        EXPECT_THAT(log, HasSubstr("FileManager ERROR asking for the menu: No answer from “" +
+                                   script.str()));
+    }
 }
 
 } // namespace
