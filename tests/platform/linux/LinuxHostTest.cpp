@@ -52,16 +52,6 @@ TEST_F(LinuxHostTest, RunLaunchesThenDeliversTheStartingURLsThenLoopsUntilTermin
     EXPECT_THAT(delegate.calls, ElementsAre("launched", "open orvaneplus://create"));
 }
 
-TEST_F(LinuxHostTest, AlertsArePrintedAndAnswerWithTheLastButton) {
-    LinuxAlertPresenter alerts(screen);
-    EXPECT_EQ(alerts.runModal(Alert{
-                  "Uninstall Orvane+?", "Really?", AlertStyle::warning, {"Uninstall", "Cancel"}}),
-              1001);
-    EXPECT_THAT(shown, HasSubstr("Uninstall Orvane+?"));
-    EXPECT_THAT(shown, HasSubstr("[Uninstall] [Cancel] -> Cancel"));
-    EXPECT_EQ(alerts.runModal(Alert{"Error al mover", "a: gone", AlertStyle::warning, {}}), 1000);
-}
-
 TEST(LinuxLoginItemsTest, RegisteringWritesAnAutostartEntryAndUnregisteringRemovesIt) {
     test::TempDir dir;
     test::ScopedEnv env;
