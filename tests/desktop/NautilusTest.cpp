@@ -2,6 +2,7 @@
 // private mount namespace and a D-Bus session of its own: the menu is opened with a right-click
 // and walked with the keys, as a person would, and windows are waited for by polling.
 
+#include "platform/Text.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
@@ -42,17 +43,15 @@ class NautilusTest : public ::testing::Test {
         writeFile(dir / "work/folder/report one.txt", "");
         writeFile(dir / "config/orvane/tamsel.Orvane-.defaults",
                   "onboardingComplete\tbool\ttrue\n");
-        const std::string screen = ":" + std::to_string(display);
-        writeFile(dir / "session.sh", "set -e\nmount --bind '" ORVANE_NAUTILUS_MODULE_DIR
-                                      "' '" ORVANE_NAUTILUS_DIR "'\n"
-                                      "Xvfb " +
-                                          screen +
-                                          " -screen 0 1280x800x24 -nolisten tcp &\n"
-                                          "while [ ! -e /tmp/.X11-unix/X" +
-                                          std::to_string(display) +
-                                          " ]; do sleep 0.05; done\n"
-                                          "exec dbus-run-session -- nautilus --new-window '" +
-                                          folder().str() + "'\n");
+        const std::string number = std::to_string(display);
+        const std::string screen = concat({":", number});
+        writeFile(
+            dir / "session.sh",
+            concat({"set -e\nmount --bind '" ORVANE_NAUTILUS_MODULE_DIR "' '" ORVANE_NAUTILUS_DIR
+                    "'\nXvfb ",
+                    screen, " -screen 0 1280x800x24 -nolisten tcp &\n",
+                    "while [ ! -e /tmp/.X11-unix/X", number, " ]; do sleep 0.05; done\n",
+                    "exec dbus-run-session -- nautilus --new-window '", folder().str(), "'\n"}));
         env = {{"PATH", "/usr/local/bin:/usr/bin:/bin"},
                {"DISPLAY", screen},
                {"HOME", (dir / "home").str()},

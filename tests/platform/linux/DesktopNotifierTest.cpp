@@ -138,8 +138,7 @@ TEST_F(DesktopNotifierTest, AFailedPastesAlertArrivesWithItsTitleAndLines) {
     EXPECT_THAT(printed, ::testing::HasSubstr("a.txt: gone")) << "the output still has it";
 }
 
-TEST_F(DesktopNotifierTest, ButtonsBecomeActionsAndTheChosenOneAnswers) {
-    server.choice = "0";
+TEST_F(DesktopNotifierTest, ButtonsBecomeActionsAndTheChosenOneAnswers) { // the server picks "0"
     EXPECT_EQ(
         answer({"Uninstall Orvane+?", "Really?", AlertStyle::warning, {"Uninstall", "Cancel"}}),
         kAlertFirstButtonReturn);
