@@ -33,8 +33,6 @@ class NautilusTest : public ::testing::Test {
                 GTEST_SKIP() << program << " is not installed";
             }
         }
-        for (display = 90; fs::exists("/tmp/.X11-unix/X" + std::to_string(display)); ++display) {
-        }
         for (const char* sub : {"home", "config/orvane", "work/folder"}) {
             fs::create_directories((dir / sub).str());
         }
@@ -43,17 +41,17 @@ class NautilusTest : public ::testing::Test {
         writeFile(dir / "work/folder/report one.txt", "");
         writeFile(dir / "config/orvane/tamsel.Orvane-.defaults",
                   "onboardingComplete\tbool\ttrue\n");
-        const std::string number = std::to_string(display);
-        const std::string screen = concat({":", number});
-        writeFile(
-            dir / "session.sh",
-            concat({"set -e\nmount --bind '" ORVANE_NAUTILUS_MODULE_DIR "' '" ORVANE_NAUTILUS_DIR
-                    "'\nXvfb ",
-                    screen, " -screen 0 1280x800x24 -nolisten tcp &\n",
-                    "while [ ! -e /tmp/.X11-unix/X", number, " ]; do sleep 0.05; done\n",
-                    "exec dbus-run-session -- nautilus --new-window '", folder().str(), "'\n"}));
+        // Xvfb picks a free display and names it once it serves: no race with another one.
+        const Path display = dir / "display";
+        writeFile(dir / "session.sh",
+                  concat({"set -e\nmount --bind '" ORVANE_NAUTILUS_MODULE_DIR
+                          "' '" ORVANE_NAUTILUS_DIR "'\n"
+                          "Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>'",
+                          display.str(), "' &\nwhile [ ! -s '", display.str(),
+                          "' ]; do sleep 0.05; done\nexport DISPLAY=\":$(cat '", display.str(),
+                          "')\"\nexec dbus-run-session -- nautilus --new-window '", folder().str(),
+                          "'\n"}));
         env = {{"PATH", "/usr/local/bin:/usr/bin:/bin"},
-               {"DISPLAY", screen},
                {"HOME", (dir / "home").str()},
                {"XDG_RUNTIME_DIR", (dir / "run").str()},
                {"XDG_CONFIG_HOME", (dir / "config").str()},
@@ -70,6 +68,9 @@ class NautilusTest : public ::testing::Test {
         auto arguments = unshare;
         arguments.insert(arguments.end(), {"/bin/sh", (dir / "session.sh").str()});
         session.emplace(Path("/usr/bin/unshare"), arguments, env, dir.path(), dir.path());
+        ASSERT_TRUE(eventually([&] { return readFile(display).find('\n') != std::string::npos; }))
+            << session->err();
+        env["DISPLAY"] = concat({":", readFile(display).substr(0, readFile(display).find('\n'))});
         const auto windows = visibleWindows(1, 60);
         ASSERT_FALSE(windows.empty()) << session->err() << readFile(dir / "log");
         mainWindow = windows.front();
@@ -139,13 +140,12 @@ class NautilusTest : public ::testing::Test {
     }
 
     TempDir dir;
-    int display = 90;
     std::string mainWindow;
     std::map<std::string, std::string> env;
     std::optional<RunningProgram> session;
 };
 
-TEST_F(NautilusTest, CopyPathFromAFileAndNewMarkdownFromTheBackground) {
+TEST_F(NautilusTest, CopyPathAndCutFromAFileThenNewMarkdownBesidePaste) {
     const std::string menu = openOurMenu("336", "125"); // the one file, first in the grid
     if (menu.empty()) {
         tool({"-id", mainWindow, "-out", ORVANE_SCREENSHOT_DIR "/nautilus-window.xwd"},
@@ -166,8 +166,14 @@ TEST_F(NautilusTest, CopyPathFromAFileAndNewMarkdownFromTheBackground) {
         << copied() << readFile(dir / "log");
 
     keys({"Escape"});
+    openOurMenu("336", "125");
+    keys({"Down", "Down", "Return"}); // Cut
+    const Path cut = dir / "groups/K4W7P2Z9QD.tamsel.Orvane/cut.txt";
+    EXPECT_TRUE(eventually([&] { return readFile(cut) == folder().str() + "/report one.txt"; }));
+
+    keys({"Escape"});
     openOurMenu("600", "450");        // an empty spot
-    keys({"Down", "Return"});         // New File (no cut waits, so it comes first)
+    keys({"Down", "Down", "Return"}); // Paste is offered now, then New File
     keys({"Down", "Down", "Return"}); // Text File, Markdown
     EXPECT_TRUE(eventually([&] { return fs::exists(folder().appending("Untitled.md").str()); }, 20))
         << readFile(dir / "log");
