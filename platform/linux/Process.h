@@ -5,8 +5,8 @@
 
 namespace orv::lnx {
 
-// NSTask on Linux: the program is started detached (its parent exits at once and init reaps
-// it), so nothing waits for it and no zombie is left behind. A program that cannot be
+// NSTask on Linux: the program is started in a session of its own and reaped by a thread of
+// ours, so nothing waits for it and no zombie is left behind. A program that cannot be
 // executed is reported as an error.
 class LinuxProcessLauncher final : public ProcessLauncher {
   public:
