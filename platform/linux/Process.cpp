@@ -10,8 +10,8 @@
 #include <pthread.h>
 #include <spawn.h>
 #include <thread>
+#include <sys/syscall.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -182,23 +182,28 @@ Expected<std::string> captureOutput(const Path& executable,
         }
     }
     close(out[0]);
-    // A program that closed its output may still run: it gets what is left of the time too.
-    int status = 0;
-    pid_t ended = 0;
-    while (failure == 0 && (ended = waitpid(child, &status, WNOHANG)) == 0) {
-        if (std::chrono::steady_clock::now() >= end) {
-            failure = ETIMEDOUT;
-            break;
+    // A program that closed its output may still run: it gets what is left of the time too,
+    // waited for on its process descriptor, which becomes readable when it ends.
+    if (failure == 0) {
+        // The system call itself: glibc 2.36's <sys/pidfd.h> lacks C linkage for C++.
+        const int process = static_cast<int>(syscall(SYS_pidfd_open, child, 0));
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              end - std::chrono::steady_clock::now())
+                              .count();
+        pollfd ended{process, POLLIN, 0};
+        int ready;
+        do {
+            ready = process >= 0 && left > 0 ? poll(&ended, 1, static_cast<int>(left)) : 1;
+        } while (ready < 0 && errno == EINTR);
+        failure = ready == 0 ? ETIMEDOUT : 0;
+        if (process >= 0) {
+            close(process);
         }
-        const timespec pause{0, 1000000};
-        nanosleep(&pause, nullptr);
     }
     if (failure != 0) {
         kill(child, SIGKILL);
-        status = waitFor(child);
-    } else if (ended < 0) {
-        status = -1;
     }
+    const int status = waitFor(child);
     if (failure != 0) {
         return posixError(failure, "No answer from", executable);
     }
