@@ -53,17 +53,17 @@ int waitFor(pid_t pid) {
     return status;
 }
 
-} // namespace
-
-Status LinuxProcessLauncher::launch(const Path& executable,
-                                    const std::vector<std::string>& arguments) {
-    Argv argv(executable, arguments);
-    // posix_spawn, not fork: a file manager that loads us may be large, and copying it would
-    // hold its main thread for milliseconds. The program gets a session of its own, no input,
-    // and default signal handling whatever ours is.
+// Starts the program with no input, its output to `output` unless that is -1. posix_spawn,
+// not fork: a file manager that loads us may be large, and copying it would hold its main
+// thread for milliseconds. The program gets a session of its own and default signal handling
+// whatever ours is. Answers 0 or the error.
+int spawn(const Argv& argv, int output, pid_t& child) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (output >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+    }
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t none, pipe;
@@ -74,12 +74,19 @@ Status LinuxProcessLauncher::launch(const Path& executable,
     posix_spawnattr_setsigdefault(&attributes, &pipe);
     posix_spawnattr_setflags(&attributes,
                              POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    pid_t child = -1;
     const int error =
         posix_spawn(&child, argv.pointers[0], &actions, &attributes, argv.pointers.data(), environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    if (error != 0) {
+    return error;
+}
+
+} // namespace
+
+Status LinuxProcessLauncher::launch(const Path& executable,
+                                    const std::vector<std::string>& arguments) {
+    pid_t child = -1;
+    if (const int error = spawn(Argv(executable, arguments), -1, child); error != 0) {
         return posixError(error, "Couldn’t start", executable);
     }
     // Reaped in the background, so nothing waits for it and no zombie is left.
@@ -132,19 +139,12 @@ Status runWithInput(const Path& executable, const std::vector<std::string>& argu
 Expected<std::string> captureOutput(const Path& executable,
                                     const std::vector<std::string>& arguments, double seconds,
                                     std::size_t maxBytes) {
-    Argv argv(executable, arguments);
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0) {
         return posixError(errno, "Couldn’t start", executable);
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     pid_t child = -1;
-    const int spawned =
-        posix_spawn(&child, argv.pointers[0], &actions, nullptr, argv.pointers.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const int spawned = spawn(Argv(executable, arguments), out[1], child);
     close(out[1]);
     if (spawned != 0) {
         close(out[0]);
