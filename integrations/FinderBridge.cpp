@@ -67,19 +67,20 @@ FinderBridge::FinderBridge(LogSink& sink, std::string finderFromModule)
     : log_(sink, std::string(kSubsystem), std::string(kCategory)),
       fromModule_(std::move(finderFromModule)) {}
 
-std::vector<std::string> FinderBridge::arguments(const std::vector<std::string>& items,
+std::vector<std::string> FinderBridge::arguments(std::vector<std::string> command,
+                                                 const std::vector<std::string>& items,
                                                  const std::string& folder) {
-    std::vector<std::string> arguments{"--target", folder, "--"};
-    arguments.insert(arguments.end(), items.begin(), items.end());
-    return arguments;
+    command.insert(command.end(), {"--target", folder, "--"});
+    command.insert(command.end(), items.begin(), items.end());
+    return command;
 }
 
 std::vector<MenuEntry> FinderBridge::menu(const std::vector<std::string>& items,
                                           const std::string& folder) const {
-    std::vector<std::string> asked{"menu", "--kind", items.empty() ? "container" : "items"};
-    const auto rest = arguments(items, folder);
-    asked.insert(asked.end(), rest.begin(), rest.end());
-    const auto answer = lnx::captureOutput(finder(), asked, kMenuDeadline);
+    const auto answer = lnx::captureOutput(
+        finder(),
+        arguments({"menu", "--kind", items.empty() ? "container" : "items"}, items, folder),
+        kMenuDeadline);
     if (!answer) {
         log_("ERROR asking for the menu: %{public}@", answer.error().localizedDescription);
         return {};
@@ -89,10 +90,9 @@ std::vector<MenuEntry> FinderBridge::menu(const std::vector<std::string>& items,
 
 void FinderBridge::run(const std::string& selector, const std::vector<std::string>& items,
                        const std::string& folder) const {
-    std::vector<std::string> asked{"run", selector};
-    const auto rest = arguments(items, folder);
-    asked.insert(asked.end(), rest.begin(), rest.end());
-    if (auto started = lnx::LinuxProcessLauncher().launch(finder(), asked); !started) {
+    const auto started =
+        lnx::LinuxProcessLauncher().launch(finder(), arguments({"run", selector}, items, folder));
+    if (!started) {
         log_("ERROR running %{public}@: %{public}@", selector,
              started.error().localizedDescription);
     }

@@ -49,7 +49,9 @@ class FinderBridge {
   private:
     // orvane-finder: $ORVANE_FINDER_PROGRAM, else the one installed with the module.
     Path finder() const;
-    static std::vector<std::string> arguments(const std::vector<std::string>& items,
+    // `command`, then the folder and the items as orvane-finder takes them.
+    static std::vector<std::string> arguments(std::vector<std::string> command,
+                                              const std::vector<std::string>& items,
                                               const std::string& folder);
 
     Log log_;

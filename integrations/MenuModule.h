@@ -11,8 +11,6 @@
 #include "platform/linux/LinuxServices.h"
 #include "shared/RequestHandoff.h"
 
-#include <memory>
-
 namespace orv::fm {
 
 template <class Api> class MenuModule {
