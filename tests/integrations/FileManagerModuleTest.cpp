@@ -154,9 +154,11 @@ TYPED_TEST(FileManagerModuleTest, ActionsGetTheSelectionInOrderAndTheFolderIntac
     g_signal_emit_by_name(copy, "activate");
     g_object_unref(copy);
     const Path pasteboard = this->dir / "run/orvane/pasteboard.txt";
-    EXPECT_TRUE(eventually([&] { return std::filesystem::exists(pasteboard.str()); }, 10));
-    EXPECT_EQ(readFile(pasteboard),
-              hostile[0].str() + "\n" + hostile[1].str() + "\n" + hostile[2].str());
+    // Copy Path clears the pasteboard before it fills it: wait for the paths, not the file.
+    const std::string paths =
+        hostile[0].str() + "\n" + hostile[1].str() + "\n" + hostile[2].str();
+    EXPECT_TRUE(eventually([&] { return readFile(pasteboard) == paths; }, 10))
+        << readFile(pasteboard);
 
     GObject* markdown = nullptr;
     tree<TypeParam>(this->backgroundMenu(provider, "file://" + this->folder.str()), "Markdown",
