@@ -130,30 +130,4 @@ Status makeDirectories(const Path& path, unsigned mode) {
     return ok();
 }
 
-Error posixError(int code, std::string_view what, const Path& path) {
-    std::string description(what);
-    description += " “";
-    description += path.str();
-    description += "”: ";
-    description += std::strerror(code);
-    const auto kind = code == EEXIST   ? Error::Kind::alreadyExists
-                      : code == ENOENT ? Error::Kind::notFound
-                                       : Error::Kind::other;
-    return Error{code, description, kind};
-}
-
-bool writeAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 } // namespace orv::lnx

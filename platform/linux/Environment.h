@@ -4,6 +4,7 @@
 
 #include "platform/Expected.h"
 #include "platform/Path.h"
+#include "platform/posix/Posix.h"
 
 #include <optional>
 #include <string>
@@ -37,10 +38,7 @@ Status makeDirectories(const Path& path, unsigned mode);
 std::optional<std::string> whyNotPrivate(const Path& dir, unsigned forbidden);
 std::optional<std::string> whyNotPrivate(const struct stat& st, unsigned forbidden);
 
-// An error for errno `code`: "<what> “<path>”: <strerror>".
-Error posixError(int code, std::string_view what, const Path& path);
-
-// Writes all of `data`, going on after short writes and interrupted calls.
-bool writeAll(int fd, std::string_view data);
+using posix::posixError;
+using posix::writeAll;
 
 } // namespace orv::lnx

@@ -15,9 +15,10 @@
 
 namespace orv::lnx {
 
-namespace {
+using posix::holdsNul;
+using posix::nulError;
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+namespace {
 
 // Opens a new temporary file beside `path`, named ".<name>.<random>". Created with mode 0666
 // so the kernel applies the process's umask, as for any new file.
@@ -42,17 +43,6 @@ int openTemporaryBeside(const Path& path, std::string& temp) {
 bool validComponent(std::string_view name) {
     return !name.empty() && name != "." && name != ".." &&
            name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
-}
-
-// A path holding NUL would be cut short by every system call, naming another item: refused
-// before it reaches one.
-bool holdsNul(const Path& path) {
-    return path.str().find('\0') != std::string::npos;
-}
-
-Error nulError(const Path& path) {
-    return Error{EINVAL, "The path “" + path.str().substr(0, path.str().find('\0')) +
-                             "\\x00…” holds a NUL byte."};
 }
 
 } // namespace
@@ -88,54 +78,7 @@ std::optional<Path> LinuxFileManager::containerURL(std::string_view groupIdentif
 }
 
 Expected<std::string> LinuxFileManager::readUTF8(const Path& path, const ReadOptions& options) {
-    if (holdsNul(path)) {
-        return nulError(path);
-    }
-    // Non-blocking, so a FIFO planted under the name cannot hold us in open().
-    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (options.followLinks ? 0 : O_NOFOLLOW);
-    const int fd = open(path.str().c_str(), flags);
-    if (fd < 0 && errno == ELOOP && !options.followLinks) {
-        return Error{ELOOP, "“" + path.str() + "” is a symbolic link, not a file."};
-    }
-    if (fd < 0) {
-        return posixError(errno, "Couldn’t open", path);
-    }
-    constexpr int kNotRegular = -1;
-    struct stat st {};
-    int error = fstat(fd, &st) != 0 ? errno : !S_ISREG(st.st_mode) ? kNotRegular : 0;
-    if (error == 0 && static_cast<std::uint64_t>(st.st_size) > options.maxBytes) {
-        error = EFBIG;
-    }
-    std::string content;
-    char buffer[16384];
-    while (error == 0) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            error = n < 0 ? errno : 0;
-            break;
-        }
-        content.append(buffer, static_cast<std::size_t>(n));
-        if (content.size() > options.maxBytes) {
-            error = EFBIG; // it grew while we read
-        }
-    }
-    close(fd);
-    if (error == kNotRegular) {
-        return Error{EINVAL, "“" + path.str() + "” is not a regular file."};
-    }
-    if (error != 0) {
-        return posixError(error, "Couldn’t read", path);
-    }
-    if (!isValidUTF8(content)) {
-        return posixError(EILSEQ, "Not UTF-8 text", path);
-    }
-    if (std::string_view(content).substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-        content.erase(0, kByteOrderMark.size()); // as NSString drops it when decoding
-    }
-    return content;
+    return posix::readUTF8File(path, options);
 }
 
 Status writeAtomically(const Path& path, std::string_view data) {

@@ -1,6 +1,6 @@
 #include "platform/linux/Move.h"
 
-#include "platform/linux/Environment.h"
+#include "platform/posix/Posix.h"
 
 #include <cerrno>
 #include <climits>
@@ -18,32 +18,10 @@ namespace orv::lnx {
 
 namespace {
 
-Error systemError(int code, std::string_view what, const Path& path) {
-    auto error = posixError(code, what, path);
-    if (code == EXDEV) {
-        error.kind = Error::Kind::crossDevice;
-    } else if (code == EINVAL || code == ENOSYS) {
-        error.kind = Error::Kind::unsupported;
-    }
-    return error;
-}
-
-Status result(int returned, std::string_view what, const Path& path) {
-    return returned == 0 ? ok() : Status(systemError(errno, what, path));
-}
-
-// Closes a descriptor when it goes.
-struct Fd {
-    int fd;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd() {
-        if (fd >= 0) {
-            close(fd);
-        }
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-};
+using posix::Fd;
+using posix::identityOf;
+using posix::moveError;
+using posix::moveResult;
 
 bool copyExtendedAttributes(int from, int to) {
     const ssize_t size = flistxattr(from, nullptr, 0);
@@ -134,10 +112,6 @@ bool applyMetadata(const std::string& path, const struct stat& st, bool isLink) 
     return utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-FileIdentity identityOf(const struct stat& st) {
-    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
-}
-
 bool copyFile(const std::string& from, const std::string& to, const struct stat& st,
               const std::function<void(FileIdentity)>& created) {
     const Fd in(open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
@@ -156,63 +130,9 @@ bool copyFile(const std::string& from, const std::string& to, const struct stat&
 } // namespace
 
 Status LinuxMoveSystem::renameNoReplace(const Path& from, const Path& to) {
-    return result(
+    return moveResult(
         renameat2(AT_FDCWD, from.str().c_str(), AT_FDCWD, to.str().c_str(), RENAME_NOREPLACE),
         "Couldn’t move", from);
-}
-
-Status LinuxMoveSystem::renameOverEmptyFolder(const Path& from, const Path& to) {
-    return result(rename(from.str().c_str(), to.str().c_str()), "Couldn’t move", from);
-}
-
-Status LinuxMoveSystem::link(const Path& existing, const Path& newName) {
-    return result(::link(existing.str().c_str(), newName.str().c_str()), "Couldn’t link", existing);
-}
-
-Expected<ItemInfo> LinuxMoveSystem::info(const Path& path) {
-    struct stat st {};
-    if (lstat(path.str().c_str(), &st) != 0) {
-        return systemError(errno, "Couldn’t look at", path);
-    }
-    ItemInfo info;
-    info.type = S_ISDIR(st.st_mode)   ? ItemInfo::Type::folder
-                : S_ISREG(st.st_mode) ? ItemInfo::Type::file
-                : S_ISLNK(st.st_mode) ? ItemInfo::Type::link
-                                      : ItemInfo::Type::other;
-    info.identity = identityOf(st);
-    info.links = st.st_nlink;
-    info.size = st.st_size;
-    info.modified = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
-    return info;
-}
-
-Expected<std::vector<std::string>> LinuxMoveSystem::list(const Path& folder) {
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.str().c_str()), closedir);
-    if (!dir) {
-        return systemError(errno, "Couldn’t read the folder", folder);
-    }
-    std::vector<std::string> names;
-    errno = 0;
-    while (const dirent* entry = readdir(dir.get())) {
-        const std::string_view name = entry->d_name;
-        if (name != "." && name != "..") {
-            names.emplace_back(name);
-        }
-        errno = 0;
-    }
-    if (errno != 0) {
-        return systemError(errno, "Couldn’t read the folder", folder);
-    }
-    return names;
-}
-
-std::optional<Path> LinuxMoveSystem::realPath(const Path& path) {
-    std::unique_ptr<char, void (*)(void*)> real(realpath(path.str().c_str(), nullptr), std::free);
-    return real ? std::optional<Path>(Path(real.get())) : std::nullopt;
-}
-
-Status LinuxMoveSystem::makeFolder(const Path& path) {
-    return result(mkdir(path.str().c_str(), 0700), "Couldn’t create the folder", path);
 }
 
 Status LinuxMoveSystem::copyItem(const Path& from, const Path& to,
@@ -221,7 +141,7 @@ Status LinuxMoveSystem::copyItem(const Path& from, const Path& to,
     const std::string& target = to.str();
     struct stat st {};
     if (lstat(source.c_str(), &st) != 0) {
-        return systemError(errno, "Couldn’t look at", from);
+        return moveError(errno, "Couldn’t look at", from);
     }
     bool copied = false;
     if (S_ISREG(st.st_mode)) {
@@ -243,7 +163,7 @@ Status LinuxMoveSystem::copyItem(const Path& from, const Path& to,
         }
     }
     if (!copied || !applyMetadata(target, st, S_ISLNK(st.st_mode))) {
-        return systemError(errno, "Couldn’t copy", from);
+        return moveError(errno, "Couldn’t copy", from);
     }
     return ok();
 }
@@ -254,24 +174,9 @@ Status LinuxMoveSystem::finishFolder(const Path& from, const Path& to) {
     const Fd out(open(to.str().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (in.fd < 0 || out.fd < 0 || fstat(in.fd, &st) != 0 ||
         !copyExtendedAttributes(in.fd, out.fd) || !applyMetadata(to.str(), st, false)) {
-        return systemError(errno, "Couldn’t copy", from);
+        return moveError(errno, "Couldn’t copy", from);
     }
     return ok();
-}
-
-Status LinuxMoveSystem::removeEntry(const Path& path, ItemInfo::Type type) {
-    const int removed =
-        type == ItemInfo::Type::folder ? rmdir(path.str().c_str()) : unlink(path.str().c_str());
-    return result(removed, "Couldn’t remove", path);
-}
-
-Status LinuxMoveSystem::makeRemovable(const Path& folder) {
-    struct stat st {};
-    if (lstat(folder.str().c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        return systemError(errno == 0 ? ENOTDIR : errno, "Couldn’t open up", folder);
-    }
-    return result(chmod(folder.str().c_str(), (st.st_mode & 07777) | S_IRWXU), "Couldn’t open up",
-                  folder);
 }
 
 } // namespace orv::lnx
