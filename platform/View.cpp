@@ -138,10 +138,12 @@ void Window::setContentView(const ViewPtr& view) {
 void Window::makeKeyAndOrderFront(Sender) {
     visible = true;
     key = true;
+    ++frontCount;
 }
 
 void Window::orderFront(Sender) {
     visible = true;
+    ++frontCount;
 }
 
 void Window::close() {

@@ -184,6 +184,7 @@ class Window : public UIObject, public std::enable_shared_from_this<Window> {
     bool visible = false;
     bool key = false;
     int centerCount = 0; // how often center was asked for
+    int frontCount = 0;  // how often it was ordered to the front
 
     void setContentView(const ViewPtr& view);
     const ViewPtr& contentView() const { return contentView_; }

@@ -1,0 +1,68 @@
+# The two bundles on macOS: OrvaneExtension.appex inside Orvane+.app, both signed (ad hoc unless
+# given an identity), innermost first and without --deep, and a .dmg by CPack's DragNDrop.
+set(ORVANE_CODESIGN_IDENTITY "-" CACHE STRING "codesign identity (\"-\": ad hoc)")
+set(ORVANE_TEAM_ID "" CACHE STRING "the signing team, which must own the app group")
+# The app group carries its team's prefix: a bundle signed by another team cannot use it, and
+# the two halves would no longer share their requests.
+if(ORVANE_TEAM_ID AND NOT ORVANE_TEAM_ID STREQUAL "K4W7P2Z9QD")
+  message(FATAL_ERROR "The app group K4W7P2Z9QD.tamsel.Orvane belongs to team K4W7P2Z9QD; "
+                      "ORVANE_TEAM_ID ${ORVANE_TEAM_ID} cannot sign for it (see docs/macos.md).")
+endif()
+
+# The extension: entered through NSExtensionMain, built as extension-safe code.
+add_executable(OrvaneExtension MACOSX_BUNDLE ${ORVANE_ROOT}/extension/macos/FinderSyncPrincipal.mm)
+set_target_properties(OrvaneExtension PROPERTIES
+  BUNDLE_EXTENSION appex
+  MACOSX_BUNDLE_INFO_PLIST ${ORVANE_BUNDLE_METADATA}/OrvaneExtension/Info.plist)
+target_compile_options(OrvaneExtension PRIVATE -fapplication-extension)
+target_link_options(OrvaneExtension PRIVATE -fapplication-extension -e _NSExtensionMain)
+target_link_libraries(OrvaneExtension PRIVATE orvane_extension orvane_platform_macos)
+
+# The host.
+add_executable(OrvaneApp MACOSX_BUNDLE ${ORVANE_ROOT}/app/main_macos.mm)
+set_target_properties(OrvaneApp PROPERTIES
+  OUTPUT_NAME "Orvane+"
+  MACOSX_BUNDLE_INFO_PLIST ${ORVANE_BUNDLE_METADATA}/Orvane+/Info.plist
+  INSTALL_RPATH "@executable_path/../Frameworks"
+  BUILD_WITH_INSTALL_RPATH ON)
+target_link_libraries(OrvaneApp PRIVATE orvane_app orvane_platform_macos)
+add_dependencies(OrvaneApp OrvaneExtension)
+
+set(appex $<TARGET_BUNDLE_DIR:OrvaneExtension>)
+set(contents $<TARGET_BUNDLE_CONTENT_DIR:OrvaneApp>)
+set(sign codesign --force --sign ${ORVANE_CODESIGN_IDENTITY} --options runtime)
+add_custom_command(TARGET OrvaneExtension POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${ORVANE_EXTENSION_RESOURCES} ${appex}/Contents/Resources
+  VERBATIM)
+
+set(sparkle_steps)
+if(ORVANE_SPARKLE_FRAMEWORK)
+  # Sparkle's own helpers first, as its documentation orders them; the downloader keeps its
+  # entitlements.
+  set(fw ${contents}/Frameworks/Sparkle.framework)
+  set(sparkle_steps
+    COMMAND ditto ${ORVANE_SPARKLE_FRAMEWORK} ${fw}
+    COMMAND ${sign} ${fw}/Versions/B/XPCServices/Installer.xpc
+    COMMAND ${sign} --preserve-metadata=entitlements ${fw}/Versions/B/XPCServices/Downloader.xpc
+    COMMAND ${sign} ${fw}/Versions/B/Autoupdate
+    COMMAND ${sign} ${fw}/Versions/B/Updater.app
+    COMMAND ${sign} ${fw})
+endif()
+add_custom_command(TARGET OrvaneApp POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${ORVANE_APP_RESOURCES} ${contents}/Resources
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${contents}/PlugIns/OrvaneExtension.appex
+  COMMAND ditto ${appex} ${contents}/PlugIns/OrvaneExtension.appex
+  ${sparkle_steps}
+  COMMAND ${sign} --entitlements
+          ${ORVANE_BUNDLE_METADATA}/OrvaneExtension/OrvaneExtension.entitlements
+          ${contents}/PlugIns/OrvaneExtension.appex
+  COMMAND ${sign} --entitlements ${ORVANE_BUNDLE_METADATA}/Orvane+/Orvane+.entitlements
+          $<TARGET_BUNDLE_DIR:OrvaneApp>
+  VERBATIM)
+
+install(TARGETS OrvaneApp BUNDLE DESTINATION .)
+set(CPACK_GENERATOR DragNDrop)
+set(CPACK_PACKAGE_NAME "Orvane+")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_DMG_VOLUME_NAME "Orvane+")
+include(CPack)

@@ -1,0 +1,136 @@
+#include "platform/macos/MacApplication.h"
+
+#include "platform/macos/Cocoa.h"
+
+// The application delegate AppKit talks to: it hands every event to the portable delegate.
+@interface ORVApplicationDelegate : NSObject <NSApplicationDelegate>
+- (nonnull instancetype)initWithApplication:(orv::mac::MacApplication*)application;
+@end
+
+@implementation ORVApplicationDelegate {
+    orv::mac::MacApplication* _application;
+}
+
+- (instancetype)initWithApplication:(orv::mac::MacApplication*)application {
+    if ((self = [super init])) {
+        _application = application;
+    }
+    return self;
+}
+
+- (void)applicationDidFinishLaunching:(NSNotification*)notification {
+    (void)notification;
+    if (_application->delegate() != nullptr) {
+        _application->delegate()->applicationDidFinishLaunching();
+    }
+}
+
+- (void)application:(NSApplication*)application openURLs:(NSArray<NSURL*>*)urls {
+    (void)application;
+    std::vector<std::string> texts;
+    for (NSURL* url in urls) {
+        texts.push_back(orv::mac::toStd(url.absoluteString));
+    }
+    if (_application->delegate() != nullptr && !texts.empty()) {
+        _application->delegate()->applicationOpenURLs(texts);
+    }
+}
+
+- (void)applicationDidBecomeActive:(NSNotification*)notification {
+    (void)notification;
+    _application->notifications().post(orv::kApplicationDidBecomeActiveNotification);
+}
+
+@end
+
+namespace orv::mac {
+
+// NSApp is made by run(), not here: the extension's process has the same platform and must
+// not make an application object of its own.
+MacApplication::MacApplication(NotificationCenter& notifications) : notifications_(notifications) {}
+
+bool MacApplication::setActivationPolicy(ActivationPolicy policy) {
+    return [NSApp setActivationPolicy:static_cast<NSApplicationActivationPolicy>(policy)];
+}
+
+ActivationPolicy MacApplication::activationPolicy() const {
+    return static_cast<ActivationPolicy>(NSApp.activationPolicy);
+}
+
+void MacApplication::activateIgnoringOtherApps(bool flag) {
+    // activateIgnoringOtherApps: is deprecated; activate is its successor and always asks.
+    if (flag) {
+        [NSApp activate];
+    }
+}
+
+void MacApplication::orderFrontStandardAboutPanel(Sender) {
+    [NSApp orderFrontStandardAboutPanel:nil];
+}
+
+void MacApplication::terminate(Sender) {
+    [NSApp terminate:nil];
+}
+
+ImagePtr MacApplication::applicationIconImage() {
+    const NSSize size = NSApp.applicationIconImage.size;
+    auto icon = std::make_shared<Image>(Size{size.width, size.height});
+    icon->name = toStd(NSImageNameApplicationIcon);
+    return icon;
+}
+
+WindowPtr MacApplication::makeWindow(Rect contentRect, std::uint64_t styleMask, int backing,
+                                     bool defer) {
+    auto window = std::make_shared<Window>(contentRect, styleMask, backing, defer);
+    std::erase_if(windows_, [](const auto& w) { return w.expired(); });
+    windows_.push_back(window);
+    presenter_.present(window);
+    return window;
+}
+
+std::vector<WindowPtr> MacApplication::windows() const {
+    std::vector<WindowPtr> alive;
+    for (const auto& window : windows_) {
+        if (auto held = window.lock()) {
+            alive.push_back(std::move(held));
+        }
+    }
+    return alive;
+}
+
+int MacApplication::run() {
+    [NSApplication sharedApplication];
+    adaptor_ = [[ORVApplicationDelegate alloc] initWithApplication:this];
+    NSApp.delegate = adaptor_;
+    CFRunLoopObserverRef observer = CFRunLoopObserverCreateWithHandler(
+        kCFAllocatorDefault, kCFRunLoopBeforeWaiting, true, 0,
+        ^(CFRunLoopObserverRef, CFRunLoopActivity) {
+          presenter_.sync();
+        });
+    CFRunLoopAddObserver(CFRunLoopGetMain(), observer, kCFRunLoopCommonModes);
+    CFRelease(observer);
+    [NSApp run];
+    return 0;
+}
+
+bool MacApplication::performAction(std::string_view selector, Sender sender) {
+    if (selector == "terminate:") {
+        terminate(sender);
+        return true;
+    }
+    if (selector == "orderFrontStandardAboutPanel:") {
+        orderFrontStandardAboutPanel(sender);
+        return true;
+    }
+    return false;
+}
+
+StatusItemPtr MacStatusBar::statusItem(double length) {
+    NSStatusItem* native = [NSStatusBar.systemStatusBar statusItemWithLength:length];
+    auto item = std::make_shared<StatusItem>(
+        length, native.button != nil ? std::make_shared<StatusBarButton>() : nullptr);
+    presenter_.present(item, native);
+    return item;
+}
+
+} // namespace orv::mac

@@ -1,0 +1,151 @@
+#include "platform/macos/MacImages.h"
+
+#include "platform/macos/Cocoa.h"
+
+#include <algorithm>
+
+namespace orv::mac {
+
+namespace {
+
+constexpr double kScale = 2;
+
+NSImageSymbolConfiguration* symbolConfiguration(const SymbolConfiguration& model) {
+    NSImageSymbolConfiguration* configuration = nil;
+    if (model.pointSize) {
+        configuration = [NSImageSymbolConfiguration
+            configurationWithPointSize:*model.pointSize
+                                weight:fontWeight(model.weight.value_or(FontWeight::regular))];
+    }
+    if (!model.paletteColors.empty()) {
+        NSMutableArray<NSColor*>* colors = [NSMutableArray array];
+        for (const Color& color : model.paletteColors) {
+            [colors addObject:toNS(color)];
+        }
+        NSImageSymbolConfiguration* palette =
+            [NSImageSymbolConfiguration configurationWithPaletteColors:colors];
+        configuration = configuration != nil
+                            ? [configuration configurationByApplyingConfiguration:palette]
+                            : palette;
+    }
+    return configuration;
+}
+
+NSImage* fromRaster(const Image::Raster& raster, Size size) {
+    NSBitmapImageRep* bitmap = [[NSBitmapImageRep alloc]
+        initWithBitmapDataPlanes:nullptr
+                      pixelsWide:raster.width
+                      pixelsHigh:raster.height
+                   bitsPerSample:8
+                 samplesPerPixel:4
+                        hasAlpha:YES
+                        isPlanar:NO
+                  colorSpaceName:NSDeviceRGBColorSpace
+                     bytesPerRow:raster.width * 4
+                    bitsPerPixel:32];
+    unsigned char* pixels = bitmap.bitmapData;
+    for (std::size_t i = 0; i < raster.rgba.size(); ++i) {
+        pixels[i] = static_cast<unsigned char>(std::clamp(raster.rgba[i], 0.0f, 1.0f) * 255 + 0.5f);
+    }
+    bitmap.size = NSMakeSize(size.width, size.height);
+    NSImage* image = [[NSImage alloc] initWithSize:bitmap.size];
+    [image addRepresentation:bitmap];
+    return image;
+}
+
+} // namespace
+
+NSImage* nativeImage(const Image& model) {
+    NSImage* image = nil;
+    if (!model.symbolName.empty()) {
+        image = [NSImage imageWithSystemSymbolName:toNS(model.symbolName)
+                          accessibilityDescription:nil];
+        if (image != nil && model.symbolConfiguration) {
+            image = [image imageWithSymbolConfiguration:symbolConfiguration(*model.symbolConfiguration)];
+        }
+    } else if (model.raster) {
+        image = fromRaster(*model.raster, model.size());
+    } else if (!model.name.empty()) {
+        image = [NSImage imageNamed:toNS(model.name)];
+    }
+    if (image != nil && model.isTemplate) {
+        image = [image copy];
+        [image setTemplate:YES];
+    }
+    return image;
+}
+
+void MacGraphics::lockFocus(Image& image) {
+    const auto width = static_cast<NSInteger>(image.size().width * kScale + 0.5);
+    const auto height = static_cast<NSInteger>(image.size().height * kScale + 0.5);
+    NSBitmapImageRep* bitmap = [[NSBitmapImageRep alloc] initWithBitmapDataPlanes:nullptr
+                                                                        pixelsWide:width
+                                                                        pixelsHigh:height
+                                                                     bitsPerSample:8
+                                                                   samplesPerPixel:4
+                                                                          hasAlpha:YES
+                                                                          isPlanar:NO
+                                                                    colorSpaceName:NSDeviceRGBColorSpace
+                                                                       bytesPerRow:width * 4
+                                                                      bitsPerPixel:32];
+    bitmap.size = NSMakeSize(image.size().width, image.size().height);
+    [NSGraphicsContext saveGraphicsState];
+    NSGraphicsContext.currentContext = [NSGraphicsContext graphicsContextWithBitmapImageRep:bitmap];
+    focus_.push_back({&image, bitmap});
+}
+
+void MacGraphics::unlockFocus(Image& image) {
+    if (focus_.empty() || focus_.back().image != &image) {
+        return; // not the image being drawn into
+    }
+    NSBitmapImageRep* bitmap = focus_.back().bitmap;
+    focus_.pop_back();
+    [NSGraphicsContext.currentContext flushGraphics];
+    [NSGraphicsContext restoreGraphicsState];
+    Image::Raster raster{static_cast<int>(bitmap.pixelsWide), static_cast<int>(bitmap.pixelsHigh),
+                         kScale, {}};
+    const unsigned char* pixels = bitmap.bitmapData;
+    raster.rgba.resize(static_cast<std::size_t>(raster.width) * raster.height * 4);
+    for (std::size_t i = 0; i < raster.rgba.size(); ++i) {
+        raster.rgba[i] = pixels[i] / 255.0f;
+    }
+    image.raster = std::move(raster);
+}
+
+bool MacGraphics::hasCurrentContext() const {
+    return NSGraphicsContext.currentContext != nil;
+}
+
+CompositingOperation MacGraphics::compositingOperation() const {
+    return static_cast<CompositingOperation>(NSGraphicsContext.currentContext.compositingOperation);
+}
+
+void MacGraphics::setColor(const Color& color) {
+    [toNS(color) set];
+}
+
+void MacGraphics::fillRect(Rect rect, CompositingOperation operation) {
+    NSRectFillUsingOperation(toNS(rect), static_cast<NSCompositingOperation>(operation));
+}
+
+void MacGraphics::drawImage(const Image& image, Rect rect, CompositingOperation operation,
+                            double fraction) {
+    [nativeImage(image) drawInRect:toNS(rect)
+                          fromRect:NSZeroRect
+                         operation:static_cast<NSCompositingOperation>(operation)
+                          fraction:fraction];
+}
+
+void MacGraphics::saveGraphicsState() {
+    [NSGraphicsContext saveGraphicsState];
+}
+
+void MacGraphics::restoreGraphicsState() {
+    [NSGraphicsContext restoreGraphicsState];
+}
+
+void MacGraphics::addClip(Rect rect) {
+    [[NSBezierPath bezierPathWithRect:toNS(rect)] addClip];
+}
+
+} // namespace orv::mac
