@@ -2,6 +2,18 @@
 
 namespace orv {
 
+bool Application::performAction(std::string_view selector, Sender sender) {
+    if (selector == "terminate:") {
+        terminate(sender);
+        return true;
+    }
+    if (selector == "orderFrontStandardAboutPanel:") {
+        orderFrontStandardAboutPanel(sender);
+        return true;
+    }
+    return false;
+}
+
 bool sendAction(const MenuItem& item, Application& application) {
     if (item.action.empty() || !item.enabled) {
         return false;

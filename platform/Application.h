@@ -53,6 +53,8 @@ class Application : public Responder {
     // run: finishes launching (the delegate's applicationDidFinishLaunching:), then handles
     // events until terminate:. Returns the process's exit status.
     virtual int run() = 0;
+    // "terminate:" and "orderFrontStandardAboutPanel:", as NSApplication answers them.
+    bool performAction(std::string_view selector, Sender sender) override;
 };
 
 // Sends a menu item's action as AppKit does: to its target, or else up the responder chain,

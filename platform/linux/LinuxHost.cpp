@@ -100,18 +100,6 @@ void LinuxApplication::deliverURLs(const std::vector<std::string>& urls) {
     }
 }
 
-bool LinuxApplication::performAction(std::string_view selector, Sender sender) {
-    if (selector == "terminate:") {
-        terminate(sender);
-        return true;
-    }
-    if (selector == "orderFrontStandardAboutPanel:") {
-        orderFrontStandardAboutPanel(sender);
-        return true;
-    }
-    return false;
-}
-
 StatusItemPtr LinuxStatusBar::statusItem(double length) {
     auto item = std::make_shared<StatusItem>(length, std::make_shared<StatusBarButton>());
     items_.push_back(item);

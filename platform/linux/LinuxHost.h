@@ -44,7 +44,6 @@ class LinuxApplication final : public Application {
                          bool defer) override;
     std::vector<WindowPtr> windows() const override;
     int run() override;
-    bool performAction(std::string_view selector, Sender sender) override;
 
     // URLs handed to the application when it was started, delivered once it has launched.
     void openAtLaunch(std::vector<std::string> urls) { launchURLs_ = std::move(urls); }

@@ -31,7 +31,6 @@ class MacApplication final : public Application {
     std::vector<WindowPtr> windows() const override;
     // Installs the delegate adaptor, keeps the screen in step before each wait, runs.
     int run() override;
-    bool performAction(std::string_view selector, Sender sender) override;
 
     ApplicationDelegate* delegate() const { return delegate_; }
     NotificationCenter& notifications() { return notifications_; }

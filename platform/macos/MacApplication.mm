@@ -113,18 +113,6 @@ int MacApplication::run() {
     return 0;
 }
 
-bool MacApplication::performAction(std::string_view selector, Sender sender) {
-    if (selector == "terminate:") {
-        terminate(sender);
-        return true;
-    }
-    if (selector == "orderFrontStandardAboutPanel:") {
-        orderFrontStandardAboutPanel(sender);
-        return true;
-    }
-    return false;
-}
-
 StatusItemPtr MacStatusBar::statusItem(double length) {
     NSStatusItem* native = [NSStatusBar.systemStatusBar statusItemWithLength:length];
     auto item = std::make_shared<StatusItem>(
