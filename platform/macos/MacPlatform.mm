@@ -4,7 +4,8 @@
 
 namespace orv::mac {
 
-MacPlatform::MacPlatform() : standardDefaults_(NSUserDefaults.standardUserDefaults) {}
+MacPlatform::MacPlatform()
+    : bundle_(NSBundle.mainBundle), standardDefaults_(NSUserDefaults.standardUserDefaults) {}
 
 Platform MacPlatform::platform() {
     return Platform{files_,       pasteboard_,        workspace_,     suites_,

@@ -45,12 +45,18 @@ class MacSleeper final : public Sleeper {
     void sleepFor(double seconds) override;
 };
 
-// NSBundle mainBundle: the app's own, or the appex's inside the extension process.
+#ifdef __OBJC__
+// An NSBundle; for a program, mainBundle: the app's own, or the appex's in the extension.
 class MacBundle final : public Bundle {
   public:
+    explicit MacBundle(NSBundle* bundle) : bundle_(bundle) {}
     std::string localizedString(std::string_view key) override;
     std::optional<std::string> infoString(std::string_view key) override;
+
+  private:
+    NSBundle* bundle_;
 };
+#endif
 
 class MacSymbolCatalog final : public SymbolCatalog {
   public:

@@ -58,11 +58,11 @@ void MacSleeper::sleepFor(double seconds) {
 }
 
 std::string MacBundle::localizedString(std::string_view key) {
-    return toStd([NSBundle.mainBundle localizedStringForKey:toNS(key) value:@"" table:nil]);
+    return toStd([bundle_ localizedStringForKey:toNS(key) value:@"" table:nil]);
 }
 
 std::optional<std::string> MacBundle::infoString(std::string_view key) {
-    id value = [NSBundle.mainBundle objectForInfoDictionaryKey:toNS(key)];
+    id value = [bundle_ objectForInfoDictionaryKey:toNS(key)];
     if (![value isKindOfClass:NSString.class]) {
         return std::nullopt;
     }

@@ -21,8 +21,8 @@ flags = ["-x", "objective-c++", "-std=c++20", "-fobjc-arc", "-fblocks",
          "-fobjc-runtime=macosx-10.15", "-fsyntax-only", "-Wall", "-Wextra", "-Werror",
          "-isystem", str(sdk), "-I", str(root)]
 sources = sorted(root.glob("platform/macos/*.mm")) + sorted(root.glob("extension/macos/*.mm")) \
-    + sorted(root.glob("app/*.mm"))
-assert len(sources) >= 10, sources
+    + sorted(root.glob("app/*.mm")) + sorted(root.glob("tests/platform/macos/*.mm"))
+assert len(sources) >= 12, sources
 
 
 def compiles(path, extra=()):

@@ -148,6 +148,7 @@ extern NSString* const NSAppleScriptErrorNumber;
 // Bundles and defaults
 @interface NSBundle : NSObject
 @property(class, readonly, strong) NSBundle* mainBundle;
++ (nullable instancetype)bundleWithPath:(NSString*)path;
 - (NSString*)localizedStringForKey:(NSString*)key
                              value:(nullable NSString*)value
                              table:(nullable NSString*)tableName;
