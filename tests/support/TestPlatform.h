@@ -253,12 +253,6 @@ class FakeApplication final : public Application, Recorder {
         }
         return 0;
     }
-    bool performAction(std::string_view selector, Sender sender) override {
-        if (selector == "terminate:") {
-            terminate(sender);
-        }
-        return selector == "terminate:";
-    }
 
     // The user leaves for another application (System Settings, say) and comes back.
     void userLeaves() { active = false; }

@@ -45,11 +45,7 @@ extern const NSFontWeight NSFontWeightBlack;
 + (NSFont*)systemFontOfSize:(CGFloat)fontSize weight:(NSFontWeight)weight;
 @end
 
-typedef NS_ENUM(NSUInteger, NSCompositingOperation){
-    NSCompositingOperationClear = 0,
-    NSCompositingOperationCopy = 1,
-    NSCompositingOperationSourceOver = 2,
-};
+typedef NS_ENUM(NSUInteger, NSCompositingOperation){};
 
 @interface NSImageRep : NSObject <NSCopying>
 @property NSSize size;
@@ -146,7 +142,6 @@ extern "C" void NSRectFillUsingOperation(NSRect rect, NSCompositingOperation op)
 typedef float NSLayoutPriority;
 typedef NS_ENUM(NSInteger, NSLayoutConstraintOrientation){
     NSLayoutConstraintOrientationHorizontal = 0,
-    NSLayoutConstraintOrientationVertical = 1,
 };
 
 @interface NSResponder : NSObject
@@ -167,13 +162,10 @@ typedef NS_ENUM(NSInteger, NSTextAlignment){
     NSTextAlignmentLeft = 0,
     NSTextAlignmentCenter = 1,
     NSTextAlignmentRight = 2,
-    NSTextAlignmentJustified = 3,
     NSTextAlignmentNatural = 4,
 };
 
 @interface NSControl : NSView
-@property(nullable, weak) id target;
-@property(nullable) SEL action;
 @property(copy) NSString* stringValue;
 @property(nullable, strong) NSFont* font;
 @property NSTextAlignment alignment;
@@ -186,10 +178,7 @@ typedef NS_ENUM(NSInteger, NSTextAlignment){
 @property(getter=isEditable) BOOL editable;
 @end
 
-typedef NS_ENUM(NSUInteger, NSBezelStyle){
-    NSBezelStylePush = 1,
-    NSBezelStyleInline = 15,
-};
+typedef NS_ENUM(NSUInteger, NSBezelStyle){};
 
 @interface NSButton : NSControl
 + (instancetype)buttonWithTitle:(NSString*)title target:(nullable id)target action:(nullable SEL)action;
@@ -200,11 +189,7 @@ typedef NS_ENUM(NSUInteger, NSBezelStyle){
 @property(nullable, strong) NSImage* image;
 @end
 
-typedef NS_ENUM(NSUInteger, NSBoxType){
-    NSBoxPrimary = 0,
-    NSBoxSeparator = 2,
-    NSBoxCustom = 4,
-};
+typedef NS_ENUM(NSUInteger, NSBoxType){};
 
 @interface NSBox : NSView
 @property NSBoxType boxType;
@@ -215,26 +200,18 @@ typedef NS_ENUM(NSUInteger, NSBoxType){
 @end
 
 typedef NS_ENUM(NSInteger, NSLayoutAttribute){
-    NSLayoutAttributeLeft = 1,
-    NSLayoutAttributeRight,
-    NSLayoutAttributeTop,
-    NSLayoutAttributeBottom,
-    NSLayoutAttributeLeading,
-    NSLayoutAttributeTrailing,
-    NSLayoutAttributeWidth,
-    NSLayoutAttributeHeight,
-    NSLayoutAttributeCenterX,
-    NSLayoutAttributeCenterY,
-    NSLayoutAttributeLastBaseline,
-    NSLayoutAttributeFirstBaseline,
+    NSLayoutAttributeTop = 3,
+    NSLayoutAttributeBottom = 4,
+    NSLayoutAttributeLeading = 5,
+    NSLayoutAttributeTrailing = 6,
+    NSLayoutAttributeWidth = 7,
+    NSLayoutAttributeHeight = 8,
+    NSLayoutAttributeCenterX = 9,
+    NSLayoutAttributeCenterY = 10,
     NSLayoutAttributeNotAnAttribute = 0,
 };
 
-typedef NS_ENUM(NSInteger, NSLayoutRelation){
-    NSLayoutRelationLessThanOrEqual = -1,
-    NSLayoutRelationEqual = 0,
-    NSLayoutRelationGreaterThanOrEqual = 1,
-};
+typedef NS_ENUM(NSInteger, NSLayoutRelation){};
 
 @interface NSLayoutConstraint : NSObject
 + (instancetype)constraintWithItem:(id)view1
@@ -248,23 +225,13 @@ typedef NS_ENUM(NSInteger, NSLayoutRelation){
 @end
 
 // Windows
-typedef NS_OPTIONS(NSUInteger, NSWindowStyleMask){
-    NSWindowStyleMaskBorderless = 0,
-    NSWindowStyleMaskTitled = 1 << 0,
-    NSWindowStyleMaskClosable = 1 << 1,
-    NSWindowStyleMaskMiniaturizable = 1 << 2,
-    NSWindowStyleMaskResizable = 1 << 3,
-    NSWindowStyleMaskFullSizeContentView = 1 << 15,
-};
+typedef NS_OPTIONS(NSUInteger, NSWindowStyleMask){};
 
 typedef NS_ENUM(NSUInteger, NSBackingStoreType){
     NSBackingStoreBuffered = 2,
 };
 
-typedef NS_ENUM(NSInteger, NSWindowTitleVisibility){
-    NSWindowTitleVisible = 0,
-    NSWindowTitleHidden = 1,
-};
+typedef NS_ENUM(NSInteger, NSWindowTitleVisibility){};
 
 typedef NSString* NSWindowFrameAutosaveName;
 extern NSNotificationName const NSWindowWillCloseNotification;
@@ -307,11 +274,7 @@ extern NSNotificationName const NSWindowWillCloseNotification;
 @end
 
 // Alerts
-typedef NS_ENUM(NSUInteger, NSAlertStyle){
-    NSAlertStyleWarning = 0,
-    NSAlertStyleInformational = 1,
-    NSAlertStyleCritical = 2,
-};
+typedef NS_ENUM(NSUInteger, NSAlertStyle){};
 typedef NSInteger NSModalResponse;
 
 @interface NSAlert : NSObject
@@ -339,11 +302,7 @@ typedef NSString* NSPasteboardType;
 @end
 
 // The application
-typedef NS_ENUM(NSInteger, NSApplicationActivationPolicy){
-    NSApplicationActivationPolicyRegular = 0,
-    NSApplicationActivationPolicyAccessory = 1,
-    NSApplicationActivationPolicyProhibited = 2,
-};
+typedef NS_ENUM(NSInteger, NSApplicationActivationPolicy){};
 
 @class NSApplication;
 @protocol NSApplicationDelegate <NSObject>

@@ -13,12 +13,7 @@ typedef double CGFloat;
 typedef struct CGColor* CGColorRef;
 
 typedef enum : CFOptionFlags {
-    kCFRunLoopEntry = (1UL << 0),
-    kCFRunLoopBeforeTimers = (1UL << 1),
-    kCFRunLoopBeforeSources = (1UL << 2),
     kCFRunLoopBeforeWaiting = (1UL << 5),
-    kCFRunLoopAfterWaiting = (1UL << 6),
-    kCFRunLoopExit = (1UL << 7),
 } CFRunLoopActivity;
 
 extern "C" {

@@ -34,7 +34,6 @@ typedef struct {
 @end
 
 @interface NSArray<__covariant ObjectType> : NSObject <NSFastEnumeration>
-@property(readonly) NSUInteger count;
 @end
 
 @interface NSMutableArray<ObjectType> : NSArray<ObjectType>

@@ -6,11 +6,9 @@
 #define NS_ASSUME_NONNULL_END _Pragma("clang assume_nonnull end")
 #define NS_ENUM(type, name) enum name : type name; enum name : type
 #define NS_OPTIONS(type, name) enum name : type name; enum name : type
-#define NS_TYPED_EXTENSIBLE_ENUM
 #define IBAction void
 
 #define nil nullptr
-#define Nil nullptr
 typedef signed char BOOL;
 #define YES ((BOOL)1)
 #define NO ((BOOL)0)
@@ -29,7 +27,6 @@ NS_ASSUME_NONNULL_BEGIN
 __attribute__((objc_root_class))
 @interface NSObject <NSObject>
 + (instancetype)alloc;
-+ (instancetype)new;
 + (Class)class;
 - (instancetype)init;
 - (id)copy;

@@ -16,11 +16,7 @@ typedef uint64_t dispatch_time_t;
 #define NSEC_PER_SEC 1000000000ull
 
 typedef enum : unsigned int {
-    QOS_CLASS_USER_INTERACTIVE = 0x21,
     QOS_CLASS_USER_INITIATED = 0x19,
-    QOS_CLASS_DEFAULT = 0x15,
-    QOS_CLASS_UTILITY = 0x11,
-    QOS_CLASS_BACKGROUND = 0x09,
 } qos_class_t;
 
 extern "C" {
