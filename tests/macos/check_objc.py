@@ -6,8 +6,10 @@
    make it fail.
 3. Every abstract service the Platform holds has a macOS implementation, and the principal
    class answers every selector of the extension's action table.
+4. The Apple build graph, configured as for Darwin: the appex is extension-safe and entered
+   through NSExtensionMain, and the bundles are signed innermost first, never with --deep.
 
-Usage: check_objc.py CLANG SOURCE_ROOT
+Usage: check_objc.py CLANG SOURCE_ROOT CMAKE
 """
 import re
 import subprocess
@@ -15,7 +17,7 @@ import sys
 import tempfile
 from pathlib import Path
 
-clang, root = sys.argv[1], Path(sys.argv[2])
+clang, root, cmake = sys.argv[1], Path(sys.argv[2]), sys.argv[3]
 sdk = root / "tests/macos/sdk"
 flags = ["-x", "objective-c++", "-std=c++20", "-fobjc-arc", "-fblocks",
          "-fobjc-runtime=macosx-10.15", "-fsyntax-only", "-Wall", "-Wextra", "-Werror",
@@ -70,5 +72,20 @@ selectors = re.findall(r'\{"(\w+:)", &FinderSync::', table)
 principal = (root / "extension/macos/FinderSyncPrincipal.mm").read_text()
 answered = {m + ":" for m in re.findall(r"^- \(IBAction\)(\w+):\(id\)sender", principal, re.M)}
 assert len(selectors) == 20 and set(selectors) == answered, (selectors, answered)
+# The Apple build graph, without an Apple toolchain: compiler checks are skipped, nothing runs.
+with tempfile.TemporaryDirectory() as build:
+    configure = subprocess.run(
+        [cmake, "-S", str(root), "-B", build, "-G", "Ninja", "-DCMAKE_SYSTEM_NAME=Darwin",
+         f"-DCMAKE_CXX_COMPILER={clang}", f"-DCMAKE_OBJCXX_COMPILER={clang}",
+         "-DCMAKE_CXX_COMPILER_WORKS=1", "-DCMAKE_OBJCXX_COMPILER_WORKS=1",
+         "-DCMAKE_INSTALL_NAME_TOOL=/bin/true", "-DORVANE_BUILD_TESTS=OFF"],
+        capture_output=True, text=True)
+    assert configure.returncode == 0, configure.stderr
+    graph = (Path(build) / "build.ninja").read_text()
+assert "-fapplication-extension -e _NSExtensionMain" in graph
+assert "--deep" not in graph
+signing = re.findall(r"codesign [^&]*?(\S+\.(?:appex|app))\s", graph)
+assert [Path(p).name for p in signing] == ["OrvaneExtension.appex", "Orvane+.app"], signing
+assert graph.index("ditto") < graph.index("codesign"), "the appex is signed where it ships"
 print(f"{len(sources)} sources compile; 3 faults caught; {len(abstract)} services, "
       f"{len(selectors)} selectors covered")
