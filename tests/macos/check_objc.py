@@ -40,6 +40,12 @@ for source in sources:
             failures.append(f"{source.relative_to(root)} {' '.join(extra)}\n{errors}")
 assert not failures, "\n".join(failures)
 
+# The declarations are for this check only: nothing outside tests/ refers to them.
+product = [p for p in root.rglob("*") if p.is_file() and p.suffix in {".h", ".cpp", ".mm", ".txt",
+                                                                    ".cmake", ".json"}
+           and not {"tests", "build", ".git"} & set(p.relative_to(root).parts)]
+assert not [p for p in product if "macos/sdk" in p.read_text(errors="replace")], "sdk in product"
+
 # Each fault is made in a copy beside the original, so its includes still resolve.
 faults = [
     ("platform/macos/MacServices.mm", "clearContents]", "clearContent]", "misspelt selector"),
