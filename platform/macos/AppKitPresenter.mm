@@ -75,18 +75,17 @@ NSView* makeNative(const ViewPtr& view, id __strong& keep) {
         return native;
     }
     if (dynamic_cast<const Box*>(view.get()) != nullptr) {
-        return [[NSBox alloc] initWithFrame:toNS(view->frame)];
+        return [[NSBox alloc] initWithFrame:NSZeroRect];
     }
     if (dynamic_cast<const ImageView*>(view.get()) != nullptr) {
-        return [[NSImageView alloc] initWithFrame:toNS(view->frame)];
+        return [[NSImageView alloc] initWithFrame:NSZeroRect];
     }
-    return [[NSView alloc] initWithFrame:toNS(view->frame)];
+    return [[NSView alloc] initWithFrame:NSZeroRect];
 }
 
+// Properties the portable code may change after the window is shown. The frame is not among
+// them: it is set once, so AppKit's layout and the user's resizing are not undone.
 void apply(const View& view, NSView* native, ImagePtr& shownImage) {
-    if (view.translatesAutoresizingMaskIntoConstraints) {
-        native.frame = toNS(view.frame);
-    }
     native.translatesAutoresizingMaskIntoConstraints = view.translatesAutoresizingMaskIntoConstraints;
     native.wantsLayer = view.wantsLayer;
     if (view.wantsLayer && native.layer != nil) {
@@ -261,6 +260,9 @@ void AppKitPresenter::build(ShownWindow& shown, Window& window) {
 NSView* AppKitPresenter::buildView(const ViewPtr& view, std::vector<ShownView>& views) {
     id keep = nil;
     NSView* native = makeNative(view, keep);
+    if (view->translatesAutoresizingMaskIntoConstraints) {
+        native.frame = toNS(view->frame);
+    }
     views.push_back({view, native, nullptr, keep});
     for (const ViewPtr& subview : view->subviews()) {
         [native addSubview:buildView(subview, views)];

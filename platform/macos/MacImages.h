@@ -43,6 +43,7 @@ class MacGraphics final : public Graphics {
     struct Focus {
         Image* image;
         NSBitmapImageRep* bitmap;
+        NSGraphicsContext* _Nullable previous; // current again at unlockFocus
     };
     std::vector<Focus> focus_;
 };

@@ -89,9 +89,8 @@ void MacGraphics::lockFocus(Image& image) {
                                                                        bytesPerRow:width * 4
                                                                       bitsPerPixel:32];
     bitmap.size = NSMakeSize(image.size().width, image.size().height);
-    [NSGraphicsContext saveGraphicsState];
+    focus_.push_back({&image, bitmap, NSGraphicsContext.currentContext});
     NSGraphicsContext.currentContext = [NSGraphicsContext graphicsContextWithBitmapImageRep:bitmap];
-    focus_.push_back({&image, bitmap});
 }
 
 void MacGraphics::unlockFocus(Image& image) {
@@ -99,9 +98,9 @@ void MacGraphics::unlockFocus(Image& image) {
         return; // not the image being drawn into
     }
     NSBitmapImageRep* bitmap = focus_.back().bitmap;
-    focus_.pop_back();
     [NSGraphicsContext.currentContext flushGraphics];
-    [NSGraphicsContext restoreGraphicsState];
+    NSGraphicsContext.currentContext = focus_.back().previous;
+    focus_.pop_back();
     Image::Raster raster{static_cast<int>(bitmap.pixelsWide), static_cast<int>(bitmap.pixelsHigh),
                          kScale, {}};
     const unsigned char* pixels = bitmap.bitmapData;
