@@ -32,8 +32,8 @@
     return orv::mac::nativeMenu(*_finderSync->menu(static_cast<std::uint64_t>(menuKind)),
                                 [](NSMenuItem* item, const orv::MenuItemPtr& model) {
                                     if (!model->action.empty()) {
-                                        item.action = NSSelectorFromString(
-                                            orv::mac::toNS(model->action));
+                                        item.action =
+                                            NSSelectorFromString(orv::mac::toNS(model->action));
                                     }
                                 });
 }
@@ -42,6 +42,8 @@
     _finderSync->performAction(selector, nullptr);
 }
 
+// One line each, in the action table's order.
+// clang-format off
 - (IBAction)copyPath:(id)sender { [self forward:"copyPath:"]; }
 - (IBAction)cutItems:(id)sender { [self forward:"cutItems:"]; }
 - (IBAction)pasteItems:(id)sender { [self forward:"pasteItems:"]; }
@@ -62,5 +64,6 @@
 - (IBAction)createNumbers:(id)sender { [self forward:"createNumbers:"]; }
 - (IBAction)createKey:(id)sender { [self forward:"createKey:"]; }
 - (IBAction)toggleHiddenFiles:(id)sender { [self forward:"toggleHiddenFiles:"]; }
+// clang-format on
 
 @end

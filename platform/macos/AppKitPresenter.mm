@@ -12,24 +12,36 @@ namespace {
 
 NSLayoutAttribute layoutAttribute(LayoutAttribute attribute) {
     switch (attribute) {
-    case LayoutAttribute::leading: return NSLayoutAttributeLeading;
-    case LayoutAttribute::trailing: return NSLayoutAttributeTrailing;
-    case LayoutAttribute::top: return NSLayoutAttributeTop;
-    case LayoutAttribute::bottom: return NSLayoutAttributeBottom;
-    case LayoutAttribute::width: return NSLayoutAttributeWidth;
-    case LayoutAttribute::height: return NSLayoutAttributeHeight;
-    case LayoutAttribute::centerX: return NSLayoutAttributeCenterX;
-    case LayoutAttribute::centerY: return NSLayoutAttributeCenterY;
+    case LayoutAttribute::leading:
+        return NSLayoutAttributeLeading;
+    case LayoutAttribute::trailing:
+        return NSLayoutAttributeTrailing;
+    case LayoutAttribute::top:
+        return NSLayoutAttributeTop;
+    case LayoutAttribute::bottom:
+        return NSLayoutAttributeBottom;
+    case LayoutAttribute::width:
+        return NSLayoutAttributeWidth;
+    case LayoutAttribute::height:
+        return NSLayoutAttributeHeight;
+    case LayoutAttribute::centerX:
+        return NSLayoutAttributeCenterX;
+    case LayoutAttribute::centerY:
+        return NSLayoutAttributeCenterY;
     }
     return NSLayoutAttributeNotAnAttribute;
 }
 
 NSTextAlignment textAlignment(TextAlignment alignment) {
     switch (alignment) {
-    case TextAlignment::left: return NSTextAlignmentLeft;
-    case TextAlignment::center: return NSTextAlignmentCenter;
-    case TextAlignment::right: return NSTextAlignmentRight;
-    case TextAlignment::natural: return NSTextAlignmentNatural;
+    case TextAlignment::left:
+        return NSTextAlignmentLeft;
+    case TextAlignment::center:
+        return NSTextAlignmentCenter;
+    case TextAlignment::right:
+        return NSTextAlignmentRight;
+    case TextAlignment::natural:
+        return NSTextAlignmentNatural;
     }
     return NSTextAlignmentNatural;
 }
@@ -86,7 +98,8 @@ NSView* makeNative(const ViewPtr& view, id __strong& keep) {
 // Properties the portable code may change after the window is shown. The frame is not among
 // them: it is set once, so AppKit's layout and the user's resizing are not undone.
 void apply(const View& view, NSView* native, ImagePtr& shownImage) {
-    native.translatesAutoresizingMaskIntoConstraints = view.translatesAutoresizingMaskIntoConstraints;
+    native.translatesAutoresizingMaskIntoConstraints =
+        view.translatesAutoresizingMaskIntoConstraints;
     native.wantsLayer = view.wantsLayer;
     if (view.wantsLayer && native.layer != nil) {
         native.layer.backgroundColor =
@@ -118,8 +131,7 @@ void apply(const View& view, NSView* native, ImagePtr& shownImage) {
     } else if (const auto* imageView = dynamic_cast<const ImageView*>(&view)) {
         if (imageView->image != shownImage) {
             shownImage = imageView->image;
-            static_cast<NSImageView*>(native).image =
-                shownImage ? nativeImage(*shownImage) : nil;
+            static_cast<NSImageView*>(native).image = shownImage ? nativeImage(*shownImage) : nil;
         }
     }
 }
@@ -160,22 +172,23 @@ void AppKitPresenter::syncWindow(ShownWindow& shown) {
         if (!window->visible) {
             return; // made on first showing, as AppKit defers a window
         }
-        shown.native = [[NSWindow alloc] initWithContentRect:toNS(window->contentRect)
-                                                   styleMask:static_cast<NSWindowStyleMask>(window->styleMask)
-                                                     backing:NSBackingStoreBuffered
-                                                       defer:window->defer];
+        shown.native =
+            [[NSWindow alloc] initWithContentRect:toNS(window->contentRect)
+                                        styleMask:static_cast<NSWindowStyleMask>(window->styleMask)
+                                          backing:NSBackingStoreBuffered
+                                            defer:window->defer];
         shown.native.releasedWhenClosed = NO;
         const std::weak_ptr<Window> weak = window;
-        shown.closeObserver = [NSNotificationCenter.defaultCenter
-            addObserverForName:NSWindowWillCloseNotification
-                        object:shown.native
-                         queue:nil
-                    usingBlock:^(NSNotification*) {
-                      if (const auto closed = weak.lock()) {
-                          closed->visible = false;
-                          closed->key = false;
-                      }
-                    }];
+        shown.closeObserver =
+            [NSNotificationCenter.defaultCenter addObserverForName:NSWindowWillCloseNotification
+                                                            object:shown.native
+                                                             queue:nil
+                                                        usingBlock:^(NSNotification*) {
+                                                          if (const auto closed = weak.lock()) {
+                                                              closed->visible = false;
+                                                              closed->key = false;
+                                                          }
+                                                        }];
         if (!window->frameAutosaveName.empty()) {
             [shown.native setFrameAutosaveName:toNS(window->frameAutosaveName)];
         }
@@ -245,8 +258,9 @@ void AppKitPresenter::build(ShownWindow& shown, Window& window) {
                          attribute:layoutAttribute(constraint->firstAttribute)
                          relatedBy:static_cast<NSLayoutRelation>(constraint->relation)
                             toItem:second
-                         attribute:constraint->secondAttribute ? layoutAttribute(*constraint->secondAttribute)
-                                                               : NSLayoutAttributeNotAnAttribute
+                         attribute:constraint->secondAttribute
+                                       ? layoutAttribute(*constraint->secondAttribute)
+                                       : NSLayoutAttributeNotAnAttribute
                         multiplier:constraint->multiplier
                           constant:constraint->constant];
             if (constraint->active) {
@@ -291,17 +305,21 @@ void AppKitPresenter::syncStatusItem(ShownStatusItem& shown) {
         shown.menu = item->menu;
         shown.menuShape = std::move(shape);
         Application& application = application_;
-        native.menu = !item->menu ? nil : nativeMenu(*item->menu, [&application](NSMenuItem* nativeItem, const MenuItemPtr& entry) {
-            if (entry->action.empty()) {
-                return;
-            }
-            ORVAction* send = [[ORVAction alloc] initWithFunction:[&application, entry] {
-                sendAction(*entry, application);
-            }];
-            nativeItem.target = send;
-            nativeItem.action = @selector(invoke:);
-            nativeItem.representedObject = send; // the target is weak
-        });
+        native.menu = !item->menu
+                          ? nil
+                          : nativeMenu(*item->menu, [&application](NSMenuItem* nativeItem,
+                                                                   const MenuItemPtr& entry) {
+                                if (entry->action.empty()) {
+                                    return;
+                                }
+                                ORVAction* send =
+                                    [[ORVAction alloc] initWithFunction:[&application, entry] {
+                                        sendAction(*entry, application);
+                                    }];
+                                nativeItem.target = send;
+                                nativeItem.action = @selector(invoke:);
+                                nativeItem.representedObject = send; // the target is weak
+                            });
     }
 }
 

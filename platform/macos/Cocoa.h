@@ -106,15 +106,24 @@ inline NSColor* toNS(const Color& color) {
 
 inline NSFontWeight fontWeight(FontWeight weight) {
     switch (weight) {
-    case FontWeight::ultraLight: return NSFontWeightUltraLight;
-    case FontWeight::thin: return NSFontWeightThin;
-    case FontWeight::light: return NSFontWeightLight;
-    case FontWeight::regular: return NSFontWeightRegular;
-    case FontWeight::medium: return NSFontWeightMedium;
-    case FontWeight::semibold: return NSFontWeightSemibold;
-    case FontWeight::bold: return NSFontWeightBold;
-    case FontWeight::heavy: return NSFontWeightHeavy;
-    case FontWeight::black: return NSFontWeightBlack;
+    case FontWeight::ultraLight:
+        return NSFontWeightUltraLight;
+    case FontWeight::thin:
+        return NSFontWeightThin;
+    case FontWeight::light:
+        return NSFontWeightLight;
+    case FontWeight::regular:
+        return NSFontWeightRegular;
+    case FontWeight::medium:
+        return NSFontWeightMedium;
+    case FontWeight::semibold:
+        return NSFontWeightSemibold;
+    case FontWeight::bold:
+        return NSFontWeightBold;
+    case FontWeight::heavy:
+        return NSFontWeightHeavy;
+    case FontWeight::black:
+        return NSFontWeightBlack;
     }
     return NSFontWeightRegular;
 }

@@ -102,11 +102,11 @@ int MacApplication::run() {
     [NSApplication sharedApplication];
     adaptor_ = [[ORVApplicationDelegate alloc] initWithApplication:this];
     NSApp.delegate = adaptor_;
-    CFRunLoopObserverRef observer = CFRunLoopObserverCreateWithHandler(
-        kCFAllocatorDefault, kCFRunLoopBeforeWaiting, true, 0,
-        ^(CFRunLoopObserverRef, CFRunLoopActivity) {
-          presenter_.sync();
-        });
+    CFRunLoopObserverRef observer =
+        CFRunLoopObserverCreateWithHandler(kCFAllocatorDefault, kCFRunLoopBeforeWaiting, true, 0,
+                                           ^(CFRunLoopObserverRef, CFRunLoopActivity) {
+                                             presenter_.sync();
+                                           });
     CFRunLoopAddObserver(CFRunLoopGetMain(), observer, kCFRunLoopCommonModes);
     CFRelease(observer);
     [NSApp run];

@@ -104,9 +104,8 @@ Path MacFileManager::homeDirectory() {
 
 bool MacFileManager::fileExists(const Path& path) {
     // attributesOfItemAtPath: does not follow a link; fileExistsAtPath: would.
-    return !holdsNul(path) &&
-           [NSFileManager.defaultManager attributesOfItemAtPath:toNS(path.str())
-                                                          error:nil] != nil;
+    return !holdsNul(path) && [NSFileManager.defaultManager attributesOfItemAtPath:toNS(path.str())
+                                                                             error:nil] != nil;
 }
 
 Status MacFileManager::createFileExclusively(const Path& path, std::string_view bytes) {

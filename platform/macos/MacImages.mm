@@ -32,17 +32,17 @@ NSImageSymbolConfiguration* symbolConfiguration(const SymbolConfiguration& model
 }
 
 NSImage* fromRaster(const Image::Raster& raster, Size size) {
-    NSBitmapImageRep* bitmap = [[NSBitmapImageRep alloc]
-        initWithBitmapDataPlanes:nullptr
-                      pixelsWide:raster.width
-                      pixelsHigh:raster.height
-                   bitsPerSample:8
-                 samplesPerPixel:4
-                        hasAlpha:YES
-                        isPlanar:NO
-                  colorSpaceName:NSDeviceRGBColorSpace
-                     bytesPerRow:raster.width * 4
-                    bitsPerPixel:32];
+    NSBitmapImageRep* bitmap =
+        [[NSBitmapImageRep alloc] initWithBitmapDataPlanes:nullptr
+                                                pixelsWide:raster.width
+                                                pixelsHigh:raster.height
+                                             bitsPerSample:8
+                                           samplesPerPixel:4
+                                                  hasAlpha:YES
+                                                  isPlanar:NO
+                                            colorSpaceName:NSDeviceRGBColorSpace
+                                               bytesPerRow:raster.width * 4
+                                              bitsPerPixel:32];
     unsigned char* pixels = bitmap.bitmapData;
     for (std::size_t i = 0; i < raster.rgba.size(); ++i) {
         pixels[i] = static_cast<unsigned char>(std::clamp(raster.rgba[i], 0.0f, 1.0f) * 255 + 0.5f);
@@ -61,7 +61,8 @@ NSImage* nativeImage(const Image& model) {
         image = [NSImage imageWithSystemSymbolName:toNS(model.symbolName)
                           accessibilityDescription:nil];
         if (image != nil && model.symbolConfiguration) {
-            image = [image imageWithSymbolConfiguration:symbolConfiguration(*model.symbolConfiguration)];
+            image = [image
+                imageWithSymbolConfiguration:symbolConfiguration(*model.symbolConfiguration)];
         }
     } else if (model.raster) {
         image = fromRaster(*model.raster, model.size());
@@ -78,16 +79,17 @@ NSImage* nativeImage(const Image& model) {
 void MacGraphics::lockFocus(Image& image) {
     const auto width = static_cast<NSInteger>(image.size().width * kScale + 0.5);
     const auto height = static_cast<NSInteger>(image.size().height * kScale + 0.5);
-    NSBitmapImageRep* bitmap = [[NSBitmapImageRep alloc] initWithBitmapDataPlanes:nullptr
-                                                                        pixelsWide:width
-                                                                        pixelsHigh:height
-                                                                     bitsPerSample:8
-                                                                   samplesPerPixel:4
-                                                                          hasAlpha:YES
-                                                                          isPlanar:NO
-                                                                    colorSpaceName:NSDeviceRGBColorSpace
-                                                                       bytesPerRow:width * 4
-                                                                      bitsPerPixel:32];
+    NSBitmapImageRep* bitmap =
+        [[NSBitmapImageRep alloc] initWithBitmapDataPlanes:nullptr
+                                                pixelsWide:width
+                                                pixelsHigh:height
+                                             bitsPerSample:8
+                                           samplesPerPixel:4
+                                                  hasAlpha:YES
+                                                  isPlanar:NO
+                                            colorSpaceName:NSDeviceRGBColorSpace
+                                               bytesPerRow:width * 4
+                                              bitsPerPixel:32];
     bitmap.size = NSMakeSize(image.size().width, image.size().height);
     focus_.push_back({&image, bitmap, NSGraphicsContext.currentContext});
     NSGraphicsContext.currentContext = [NSGraphicsContext graphicsContextWithBitmapImageRep:bitmap];
@@ -101,8 +103,8 @@ void MacGraphics::unlockFocus(Image& image) {
     [NSGraphicsContext.currentContext flushGraphics];
     NSGraphicsContext.currentContext = focus_.back().previous;
     focus_.pop_back();
-    Image::Raster raster{static_cast<int>(bitmap.pixelsWide), static_cast<int>(bitmap.pixelsHigh),
-                         kScale, {}};
+    Image::Raster raster{
+        static_cast<int>(bitmap.pixelsWide), static_cast<int>(bitmap.pixelsHigh), kScale, {}};
     const unsigned char* pixels = bitmap.bitmapData;
     raster.rgba.resize(static_cast<std::size_t>(raster.width) * raster.height * 4);
     for (std::size_t i = 0; i < raster.rgba.size(); ++i) {

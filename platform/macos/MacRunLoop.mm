@@ -33,7 +33,8 @@ void MacMainQueue::async(Task task) {
 }
 
 void MacMainQueue::asyncAfter(double seconds, Task task) {
-    const auto when = dispatch_time(DISPATCH_TIME_NOW, static_cast<int64_t>(seconds * NSEC_PER_SEC));
+    const auto when =
+        dispatch_time(DISPATCH_TIME_NOW, static_cast<int64_t>(seconds * NSEC_PER_SEC));
     dispatch_after(when, dispatch_get_main_queue(), ^{
       task();
     });

@@ -20,8 +20,8 @@ bool MacWorkspace::openURL(std::string_view url) {
 }
 
 std::optional<Path> MacWorkspace::urlForApplication(std::string_view bundleIdentifier) {
-    return pathOf([NSWorkspace.sharedWorkspace
-        URLForApplicationWithBundleIdentifier:toNS(bundleIdentifier)]);
+    return pathOf(
+        [NSWorkspace.sharedWorkspace URLForApplicationWithBundleIdentifier:toNS(bundleIdentifier)]);
 }
 
 void MacWorkspace::activateFileViewerSelecting(const std::vector<Path>& items) {

@@ -72,10 +72,9 @@ namespace {
 class SparkleController final : public UpdaterController {
   public:
     explicit SparkleController(bool startingUpdater)
-        : controller_([[SPUStandardUpdaterController alloc]
-              initWithStartingUpdater:startingUpdater
-                      updaterDelegate:nil
-                   userDriverDelegate:nil]) {}
+        : controller_([[SPUStandardUpdaterController alloc] initWithStartingUpdater:startingUpdater
+                                                                    updaterDelegate:nil
+                                                                 userDriverDelegate:nil]) {}
     bool performAction(std::string_view selector, Sender) override {
         if (selector != "checkForUpdates:") {
             return false;
@@ -111,15 +110,16 @@ class ReleaseNotice final : public UpdaterController {
 
 } // namespace
 
-std::shared_ptr<UpdaterController> MacSoftwareUpdater::makeStandardController(
-    bool startingUpdater) {
+std::shared_ptr<UpdaterController>
+MacSoftwareUpdater::makeStandardController(bool startingUpdater) {
 #if ORVANE_HAS_SPARKLE
     (void)alerts_;
     (void)bundle_;
     return std::make_shared<SparkleController>(startingUpdater);
 #else
     (void)startingUpdater;
-    return std::make_shared<ReleaseNotice>(alerts_, bundle_.infoString("CFBundleName").value_or("Orvane+"));
+    return std::make_shared<ReleaseNotice>(alerts_,
+                                           bundle_.infoString("CFBundleName").value_or("Orvane+"));
 #endif
 }
 
