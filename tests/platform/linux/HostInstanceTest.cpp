@@ -149,8 +149,11 @@ TEST_F(HostInstanceTest, OutOfDescriptorsThePauseIsLoggedOnceAndServingResumes) 
     GTEST_SKIP() << "without descriptors the sanitizers' own checks fail";
 #endif
     const Path record = dir / "child-log";
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
     const pid_t child = fork();
     if (child == 0) {
+        close(ready[0]);
         auto claim = claimHost({});
         LinuxRunLoop loop;
         test::RecordingLogSink childSink;
@@ -161,6 +164,8 @@ TEST_F(HostInstanceTest, OutOfDescriptorsThePauseIsLoggedOnceAndServingResumes) 
         for (int fd; (fd = open("/dev/null", O_RDONLY)) >= 0;) {
             hoard.push_back(fd);
         }
+        // Told on a descriptor it already has: closing one would free a place for the URL.
+        (void)!write(ready[1], "x", 1);
         loop.asyncAfter(1.0, [&] {
             for (const int fd : hoard) {
                 close(fd);
@@ -175,9 +180,10 @@ TEST_F(HostInstanceTest, OutOfDescriptorsThePauseIsLoggedOnceAndServingResumes) 
         test::writeFile(record, lines);
         _exit(0);
     }
-    ASSERT_TRUE(test::eventually(
-        [&] { return access((dir / "orvane/host.sock").str().c_str(), F_OK) == 0; }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    close(ready[1]);
+    char hoarded = 0;
+    ASSERT_EQ(read(ready[0], &hoarded, 1), 1) << "the host ran out of descriptors";
+    close(ready[0]);
     EXPECT_EQ(sendRaw(UrlServer::makeMessage({"orvaneplus://paste"})), "OK\n");
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
