@@ -14,6 +14,14 @@ bool Application::performAction(std::string_view selector, Sender sender) {
     return false;
 }
 
+bool NoticeUpdaterController::performAction(std::string_view selector, Sender) {
+    if (selector != "checkForUpdates:") {
+        return false;
+    }
+    alerts_.runModal(notice_);
+    return true;
+}
+
 bool sendAction(const MenuItem& item, Application& application) {
     if (item.action.empty() || !item.enabled) {
         return false;

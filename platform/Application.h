@@ -185,6 +185,19 @@ class FinderExtensionSettings {
 // SPUStandardUpdaterController: a responder for "checkForUpdates:".
 class UpdaterController : public Responder {};
 
+// For a build without an update framework: "checkForUpdates:" shows `notice`, which says
+// where updates come from.
+class NoticeUpdaterController final : public UpdaterController {
+  public:
+    NoticeUpdaterController(AlertPresenter& alerts, Alert notice)
+        : alerts_(alerts), notice_(std::move(notice)) {}
+    bool performAction(std::string_view selector, Sender sender) override;
+
+  private:
+    AlertPresenter& alerts_;
+    Alert notice_;
+};
+
 class SoftwareUpdater {
   public:
     virtual ~SoftwareUpdater() = default;

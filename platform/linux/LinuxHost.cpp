@@ -203,33 +203,13 @@ void LinuxFinderExtensionSettings::showExtensionManagementInterface() {
                  "orvane-finder hosts it.\n");
 }
 
-namespace {
-
-class LinuxUpdaterController final : public UpdaterController {
-  public:
-    LinuxUpdaterController(AlertPresenter& alerts, std::string name)
-        : alerts_(alerts), name_(std::move(name)) {}
-
-    bool performAction(std::string_view selector, Sender) override {
-        if (selector != "checkForUpdates:") {
-            return false;
-        }
-        alerts_.runModal(Alert{"Updates come with your packages",
-                               name_ + " is updated by the package manager that installed it.",
-                               AlertStyle::informational,
-                               {}});
-        return true;
-    }
-
-  private:
-    AlertPresenter& alerts_;
-    std::string name_;
-};
-
-} // namespace
-
 std::shared_ptr<UpdaterController> LinuxSoftwareUpdater::makeStandardController(bool) {
-    return std::make_shared<LinuxUpdaterController>(alerts_, applicationName(bundle_));
+    return std::make_shared<NoticeUpdaterController>(
+        alerts_,
+        Alert{"Updates come with your packages",
+              applicationName(bundle_) + " is updated by the package manager that installed it.",
+              AlertStyle::informational,
+              {}});
 }
 
 } // namespace orv::lnx

@@ -66,9 +66,9 @@ int MacAlertPresenter::runModal(const Alert& alert) {
     return static_cast<int>([panel runModal]);
 }
 
+#if ORVANE_HAS_SPARKLE
 namespace {
 
-#if ORVANE_HAS_SPARKLE
 class SparkleController final : public UpdaterController {
   public:
     explicit SparkleController(bool startingUpdater)
@@ -86,29 +86,8 @@ class SparkleController final : public UpdaterController {
   private:
     SPUStandardUpdaterController* controller_;
 };
-#else
-class ReleaseNotice final : public UpdaterController {
-  public:
-    ReleaseNotice(AlertPresenter& alerts, std::string name) : alerts_(alerts), name_(name) {}
-    bool performAction(std::string_view selector, Sender) override {
-        if (selector != "checkForUpdates:") {
-            return false;
-        }
-        alerts_.runModal(Alert{"Updates come with new releases",
-                               name_ + " was built without its update framework: install a "
-                                       "newer release to update it.",
-                               AlertStyle::informational,
-                               {}});
-        return true;
-    }
-
-  private:
-    AlertPresenter& alerts_;
-    std::string name_;
-};
-#endif
-
 } // namespace
+#endif
 
 std::shared_ptr<UpdaterController>
 MacSoftwareUpdater::makeStandardController(bool startingUpdater) {
@@ -118,8 +97,13 @@ MacSoftwareUpdater::makeStandardController(bool startingUpdater) {
     return std::make_shared<SparkleController>(startingUpdater);
 #else
     (void)startingUpdater;
-    return std::make_shared<ReleaseNotice>(alerts_,
-                                           bundle_.infoString("CFBundleName").value_or("Orvane+"));
+    const std::string name = bundle_.infoString("CFBundleName").value_or("Orvane+");
+    return std::make_shared<NoticeUpdaterController>(
+        alerts_, Alert{"Updates come with new releases",
+                       name + " was built without its update framework: install a newer "
+                              "release to update it.",
+                       AlertStyle::informational,
+                       {}});
 #endif
 }
 
