@@ -9,6 +9,12 @@ if(ORVANE_TEAM_ID AND NOT ORVANE_TEAM_ID STREQUAL "K4W7P2Z9QD")
                       "ORVANE_TEAM_ID ${ORVANE_TEAM_ID} cannot sign for it (see docs/macos.md).")
 endif()
 
+# Sparkle checks the feed the Info.plist names and trusts only updates signed with its key.
+if(ORVANE_SPARKLE_FRAMEWORK AND NOT (ORVANE_SPARKLE_FEED_URL AND ORVANE_SPARKLE_PUBLIC_KEY))
+  message(FATAL_ERROR "ORVANE_SPARKLE_FRAMEWORK needs ORVANE_SPARKLE_FEED_URL and "
+                      "ORVANE_SPARKLE_PUBLIC_KEY: without them Sparkle cannot check for updates.")
+endif()
+
 # The extension: entered through NSExtensionMain, built as extension-safe code.
 add_executable(OrvaneExtension MACOSX_BUNDLE ${ORVANE_ROOT}/extension/macos/FinderSyncPrincipal.mm)
 set_target_properties(OrvaneExtension PROPERTIES
