@@ -22,6 +22,22 @@ bool NoticeUpdaterController::performAction(std::string_view selector, Sender) {
     return true;
 }
 
+std::vector<WindowPtr> Application::windows() const {
+    std::vector<WindowPtr> alive;
+    for (const auto& window : windows_) {
+        if (auto held = window.lock()) {
+            alive.push_back(std::move(held));
+        }
+    }
+    return alive;
+}
+
+WindowPtr Application::remember(WindowPtr window) {
+    std::erase_if(windows_, [](const auto& w) { return w.expired(); });
+    windows_.push_back(window);
+    return window;
+}
+
 bool sendAction(const MenuItem& item, Application& application) {
     if (item.action.empty() || !item.enabled) {
         return false;

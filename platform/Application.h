@@ -49,12 +49,19 @@ class Application : public Responder {
     virtual WindowPtr makeWindow(Rect contentRect, std::uint64_t styleMask, int backing,
                                  bool defer) = 0;
     // windows: every window made and not yet released
-    virtual std::vector<WindowPtr> windows() const = 0;
+    std::vector<WindowPtr> windows() const;
     // run: finishes launching (the delegate's applicationDidFinishLaunching:), then handles
     // events until terminate:. Returns the process's exit status.
     virtual int run() = 0;
     // "terminate:" and "orderFrontStandardAboutPanel:", as NSApplication answers them.
     bool performAction(std::string_view selector, Sender sender) override;
+
+  protected:
+    // A window makeWindow made: listed by windows() for as long as someone holds it.
+    WindowPtr remember(WindowPtr window);
+
+  private:
+    std::vector<std::weak_ptr<Window>> windows_;
 };
 
 // Sends a menu item's action as AppKit does: to its target, or else up the responder chain,

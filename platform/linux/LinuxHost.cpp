@@ -3,7 +3,6 @@
 #include "platform/linux/Environment.h"
 #include "platform/linux/LinuxFileManager.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <unistd.h>
 
@@ -65,22 +64,7 @@ ImagePtr LinuxApplication::applicationIconImage() {
 
 WindowPtr LinuxApplication::makeWindow(Rect contentRect, std::uint64_t styleMask, int backing,
                                        bool defer) {
-    auto window = std::make_shared<Window>(contentRect, styleMask, backing, defer);
-    windows_.erase(
-        std::remove_if(windows_.begin(), windows_.end(), [](const auto& w) { return w.expired(); }),
-        windows_.end());
-    windows_.push_back(window);
-    return window;
-}
-
-std::vector<WindowPtr> LinuxApplication::windows() const {
-    std::vector<WindowPtr> live;
-    for (const auto& w : windows_) {
-        if (auto window = w.lock()) {
-            live.push_back(std::move(window));
-        }
-    }
-    return live;
+    return remember(std::make_shared<Window>(contentRect, styleMask, backing, defer));
 }
 
 int LinuxApplication::run() {

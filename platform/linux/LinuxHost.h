@@ -42,7 +42,6 @@ class LinuxApplication final : public Application {
     ImagePtr applicationIconImage() override;
     WindowPtr makeWindow(Rect contentRect, std::uint64_t styleMask, int backing,
                          bool defer) override;
-    std::vector<WindowPtr> windows() const override;
     int run() override;
 
     // URLs handed to the application when it was started, delivered once it has launched.
@@ -61,7 +60,6 @@ class LinuxApplication final : public Application {
     ApplicationDelegate* delegate_ = nullptr;
     ActivationPolicy policy_ = ActivationPolicy::regular;
     bool active_ = false;
-    std::vector<std::weak_ptr<Window>> windows_;
     std::vector<std::string> launchURLs_;
     ImagePtr icon_;
 };

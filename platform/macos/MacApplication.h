@@ -28,7 +28,6 @@ class MacApplication final : public Application {
     ImagePtr applicationIconImage() override;
     WindowPtr makeWindow(Rect contentRect, std::uint64_t styleMask, int backing,
                          bool defer) override;
-    std::vector<WindowPtr> windows() const override;
     // Installs the delegate adaptor, keeps the screen in step before each wait, runs.
     int run() override;
 
@@ -41,7 +40,6 @@ class MacApplication final : public Application {
     ApplicationDelegate* delegate_ = nullptr;
     ORVApplicationDelegate* _Nullable adaptor_ = nil;
     AppKitPresenter presenter_{*this};
-    std::vector<std::weak_ptr<Window>> windows_;
 };
 
 class MacStatusBar final : public StatusBar {

@@ -81,21 +81,9 @@ ImagePtr MacApplication::applicationIconImage() {
 
 WindowPtr MacApplication::makeWindow(Rect contentRect, std::uint64_t styleMask, int backing,
                                      bool defer) {
-    auto window = std::make_shared<Window>(contentRect, styleMask, backing, defer);
-    std::erase_if(windows_, [](const auto& w) { return w.expired(); });
-    windows_.push_back(window);
+    auto window = remember(std::make_shared<Window>(contentRect, styleMask, backing, defer));
     presenter_.present(window);
     return window;
-}
-
-std::vector<WindowPtr> MacApplication::windows() const {
-    std::vector<WindowPtr> alive;
-    for (const auto& window : windows_) {
-        if (auto held = window.lock()) {
-            alive.push_back(std::move(held));
-        }
-    }
-    return alive;
 }
 
 int MacApplication::run() {

@@ -166,20 +166,8 @@ void FakeApplication::activateIgnoringOtherApps(bool) {
 
 WindowPtr FakeApplication::makeWindow(Rect contentRect, std::uint64_t styleMask, int backing,
                                       bool defer) {
-    auto window = std::make_shared<Window>(contentRect, styleMask, backing, defer);
-    windows_.push_back(window);
     record("window made");
-    return window;
-}
-
-std::vector<WindowPtr> FakeApplication::windows() const {
-    std::vector<WindowPtr> live;
-    for (const auto& w : windows_) {
-        if (auto window = w.lock()) {
-            live.push_back(window);
-        }
-    }
-    return live;
+    return remember(std::make_shared<Window>(contentRect, styleMask, backing, defer));
 }
 
 int FakeAlertPresenter::runModal(const Alert& alert) {

@@ -246,7 +246,6 @@ class FakeApplication final : public Application, Recorder {
     ImagePtr applicationIconImage() override { return icon; }
     WindowPtr makeWindow(Rect contentRect, std::uint64_t styleMask, int backing,
                          bool defer) override;
-    std::vector<WindowPtr> windows() const override;
     int run() override {
         if (delegate != nullptr) {
             delegate->applicationDidFinishLaunching();
@@ -260,7 +259,6 @@ class FakeApplication final : public Application, Recorder {
 
   private:
     NotificationCenter& notifications_;
-    std::vector<std::weak_ptr<Window>> windows_;
 };
 
 class FakeStatusBar final : public StatusBar, Recorder {
