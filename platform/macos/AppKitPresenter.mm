@@ -95,6 +95,14 @@ NSView* makeNative(const ViewPtr& view, id __strong& keep) {
     return [[NSView alloc] initWithFrame:NSZeroRect];
 }
 
+// Sets an object-valued property only when the value differs: setting an equal one again would
+// still mark the view for display, at every turn of the run loop.
+template <class Set> void setIfChanged(id _Nullable current, id _Nullable wanted, Set set) {
+    if (current != wanted && ![current isEqual:wanted]) {
+        set(wanted);
+    }
+}
+
 // Properties the portable code may change after the window is shown. The frame is not among
 // them: it is set once, so AppKit's layout and the user's resizing are not undone.
 void apply(const View& view, NSView* native, ImagePtr& shownImage) {
@@ -110,21 +118,24 @@ void apply(const View& view, NSView* native, ImagePtr& shownImage) {
                        forOrientation:NSLayoutConstraintOrientationHorizontal];
     if (const auto* label = dynamic_cast<const TextField*>(&view)) {
         NSTextField* field = static_cast<NSTextField*>(native);
-        field.stringValue = toNS(label->stringValue);
-        field.textColor = toNS(label->textColor);
+        setIfChanged(field.stringValue, toNS(label->stringValue),
+                     [&](id v) { field.stringValue = v; });
+        setIfChanged(field.textColor, toNS(label->textColor), [&](id v) { field.textColor = v; });
         field.alignment = textAlignment(label->alignment);
         field.editable = label->editable;
         if (label->font) {
-            field.font = systemFont(*label->font);
+            setIfChanged(field.font, systemFont(*label->font), [&](id v) { field.font = v; });
         }
     } else if (const auto* button = dynamic_cast<const Button*>(&view)) {
         NSButton* control = static_cast<NSButton*>(native);
-        control.title = toNS(button->title);
+        setIfChanged(control.title, toNS(button->title), [&](id v) { control.title = v; });
         control.bezelStyle = static_cast<NSBezelStyle>(button->bezelStyle);
         control.bordered = button->bordered;
-        control.contentTintColor = button->contentTintColor ? toNS(*button->contentTintColor) : nil;
+        setIfChanged(control.contentTintColor,
+                     button->contentTintColor ? toNS(*button->contentTintColor) : nil,
+                     [&](id v) { control.contentTintColor = v; });
         if (button->font) {
-            control.font = systemFont(*button->font);
+            setIfChanged(control.font, systemFont(*button->font), [&](id v) { control.font = v; });
         }
     } else if (const auto* box = dynamic_cast<const Box*>(&view)) {
         static_cast<NSBox*>(native).boxType = static_cast<NSBoxType>(box->boxType);

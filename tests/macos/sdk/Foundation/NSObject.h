@@ -21,6 +21,7 @@ NS_ASSUME_NONNULL_BEGIN
 @class NSString;
 
 @protocol NSObject
+- (BOOL)isEqual:(nullable id)object;
 - (BOOL)isKindOfClass:(Class)aClass;
 @end
 
