@@ -25,6 +25,16 @@ struct Recorder {
     Events& events;
 };
 
+// Pops the next answer a test queued, or gives `otherwise` when none is left.
+template <class T> T next(std::deque<T>& answers, T otherwise) {
+    if (answers.empty()) {
+        return otherwise;
+    }
+    T answer = std::move(answers.front());
+    answers.pop_front();
+    return answer;
+}
+
 class FakeFileManager final : public FileManager, Recorder {
   public:
     using Recorder::Recorder;
@@ -48,24 +58,46 @@ class FakeFileManager final : public FileManager, Recorder {
         return container;
     }
     using FileManager::readUTF8;
-    Expected<std::string> readUTF8(const Path& path, const ReadOptions& options) override;
-    Status writeUTF8(const Path& path, std::string_view text, WriteMode mode) override;
-    std::optional<bool> isDirectory(const Path& path) override;
-    Path homeDirectory() override { return home; }
-    bool fileExists(const Path& path) override {
-        return files.count(path) != 0 || directories.count(path) != 0;
+    Expected<std::string> readUTF8(const Path& path, const ReadOptions& options) override {
+        const auto found = files.find(path);
+        if (found == files.end()) {
+            return Error{2, "No such file: " + path.str(), Error::Kind::notFound};
+        }
+        if (unreadable.count(path) != 0 || found->second.size() > options.maxBytes) {
+            return Error{5, "Couldn’t read " + path.str()};
+        }
+        return found->second;
     }
+    Status writeUTF8(const Path& path, std::string_view text, WriteMode mode) override {
+        writeModes.push_back(mode);
+        if (failingWrites.count(path) != 0) {
+            record("write failed " + path.lastComponent());
+            return Error{13, "Permission denied: " + path.str()};
+        }
+        files[path] = std::string(text);
+        record("write " + path.lastComponent() + "=" + std::string(text));
+        return ok();
+    }
+    std::optional<bool> isDirectory(const Path& path) override {
+        return directories.count(path) != 0 ? std::optional(true)
+               : files.count(path) != 0     ? std::optional(false)
+                                            : std::nullopt;
+    }
+    Path homeDirectory() override { return home; }
+    bool fileExists(const Path& path) override { return isDirectory(path).has_value(); }
     Status createFileExclusively(const Path& path, std::string_view bytes) override;
     // Moves and removals act on `files` and `directories` (a folder takes what lies below it).
     Status moveItem(const Path& source, const Path& destination, MoveObserver*) override;
-    // Removes the named copy when it is among `files` or `directories`.
     bool removeAbandonedCopy(const Path& path, std::optional<FileIdentity>) override {
         return fileExists(path) && removeItem(path);
     }
     Status removeItem(const Path& path) override;
 
     // The content of a file in the container, or nullopt when there is none.
-    std::optional<std::string> request(std::string_view name) const;
+    std::optional<std::string> request(std::string_view name) const {
+        const auto found = container ? files.find(container->appending(name)) : files.end();
+        return found == files.end() ? std::nullopt : std::optional(found->second);
+    }
     void setRequest(std::string_view name, std::string content) {
         files[container->appending(name)] = std::move(content);
     }
@@ -109,46 +141,39 @@ class FakeWorkspace final : public Workspace, Recorder {
     }
 };
 
-class FakeUserDefaultsSuites;
-
-// One domain of `suites`, which counts the synchronizations and removed domains of them all.
-class FakeUserDefaults final : public UserDefaults {
-  public:
-    FakeUserDefaults(std::map<std::string, bool>& store, FakeUserDefaultsSuites& suites)
-        : store_(store), suites_(suites) {}
-    bool boolForKey(std::string_view key) override {
-        const auto found = store_.find(std::string(key));
-        return found != store_.end() && found->second;
-    }
-    void setBool(bool value, std::string_view key) override { store_[std::string(key)] = value; }
-    bool synchronize() override;
-    void removePersistentDomain(std::string_view name) override;
-
-  private:
-    std::map<std::string, bool>& store_;
-    FakeUserDefaultsSuites& suites_;
-};
-
+// Defaults domains by name; each synchronization and removed domain is counted.
 class FakeUserDefaultsSuites final : public UserDefaultsSuites {
   public:
     std::map<std::string, std::map<std::string, bool>> domains;
     std::set<std::string> refused; // suite names that give no defaults object
     int synchronizations = 0;
     std::vector<std::string> removedDomains;
+
+    class Domain final : public UserDefaults {
+      public:
+        Domain(std::map<std::string, bool>& store, FakeUserDefaultsSuites& suites)
+            : store_(store), suites_(suites) {}
+        bool boolForKey(std::string_view key) override {
+            const auto found = store_.find(std::string(key));
+            return found != store_.end() && found->second;
+        }
+        void setBool(bool value, std::string_view key) override { store_[std::string(key)] = value; }
+        bool synchronize() override { return ++suites_.synchronizations > 0; }
+        void removePersistentDomain(std::string_view name) override {
+            suites_.removedDomains.emplace_back(name);
+        }
+
+      private:
+        std::map<std::string, bool>& store_;
+        FakeUserDefaultsSuites& suites_;
+    };
     std::unique_ptr<UserDefaults> suite(std::string_view name) override {
         if (refused.count(std::string(name)) != 0) {
             return nullptr;
         }
-        return std::make_unique<FakeUserDefaults>(domains[std::string(name)], *this);
+        return std::make_unique<Domain>(domains[std::string(name)], *this);
     }
 };
-
-inline bool FakeUserDefaults::synchronize() {
-    return ++suites_.synchronizations > 0;
-}
-inline void FakeUserDefaults::removePersistentDomain(std::string_view name) {
-    suites_.removedDomains.emplace_back(name);
-}
 
 class FakeProcessLauncher final : public ProcessLauncher, Recorder {
   public:
@@ -175,7 +200,13 @@ class RecordingLogSink final : public LogSink {
                std::string_view message) override {
         lines.push_back({std::string(subsystem), std::string(category), std::string(message)});
     }
-    std::vector<std::string> messages() const;
+    std::vector<std::string> messages() const {
+        std::vector<std::string> out;
+        for (const auto& line : lines) {
+            out.push_back(line.message);
+        }
+        return out;
+    }
 };
 
 class FakeBundle final : public Bundle {
@@ -188,7 +219,7 @@ class FakeBundle final : public Bundle {
     }
     std::optional<std::string> infoString(std::string_view key) override {
         const auto found = info.find(key);
-        return found == info.end() ? std::nullopt : std::optional<std::string>(found->second);
+        return found == info.end() ? std::nullopt : std::optional(found->second);
     }
 };
 
@@ -209,7 +240,14 @@ class FakeFinderSyncController final : public FinderSyncController {
 class FakeSymbolCatalog final : public SymbolCatalog {
   public:
     std::set<std::string> missing;
-    ImagePtr systemSymbol(std::string_view name) override;
+    ImagePtr systemSymbol(std::string_view name) override {
+        if (missing.count(std::string(name)) != 0) {
+            return nullptr;
+        }
+        auto image = std::make_shared<Image>(Size{16, 16});
+        image->symbolName = std::string(name);
+        return image;
+    }
 };
 
 // The global queue, run when the test says.
@@ -218,7 +256,11 @@ class ManualQueue final : public BackgroundQueue {
     std::deque<std::function<void()>> tasks;
     void async(std::function<void()> task) override { tasks.push_back(std::move(task)); }
     // Runs the queued tasks, including those they queue, in order.
-    void runAll();
+    void runAll() {
+        while (!tasks.empty()) {
+            next(tasks, {})();
+        }
+    }
 };
 
 class FakeApplication final : public Application, Recorder {
@@ -231,21 +273,35 @@ class FakeApplication final : public Application, Recorder {
     bool active = false;
     int terminations = 0;
     ApplicationDelegate* delegate = nullptr;
-    ImagePtr icon = std::make_shared<Image>(Size{128, 128});
 
     void setDelegate(ApplicationDelegate* d) override { delegate = d; }
-    bool setActivationPolicy(ActivationPolicy p) override;
+    bool setActivationPolicy(ActivationPolicy p) override {
+        policyChanges.push_back(policy = p);
+        record(std::string("policy ") + (p == ActivationPolicy::regular     ? "regular"
+                                         : p == ActivationPolicy::accessory ? "accessory"
+                                                                            : "prohibited"));
+        return true;
+    }
     ActivationPolicy activationPolicy() const override { return policy; }
     // Becoming active posts the notification, as when the user comes back to the host.
-    void activateIgnoringOtherApps(bool) override;
+    void activateIgnoringOtherApps(bool) override {
+        record("activate");
+        if (!active) {
+            active = true;
+            notifications_.post(kApplicationDidBecomeActiveNotification);
+        }
+    }
     void orderFrontStandardAboutPanel(Sender) override { record("about panel"); }
     void terminate(Sender) override {
         ++terminations;
         record("terminate");
     }
-    ImagePtr applicationIconImage() override { return icon; }
+    ImagePtr applicationIconImage() override { return std::make_shared<Image>(Size{128, 128}); }
     WindowPtr makeWindow(Rect contentRect, std::uint64_t styleMask, int backing,
-                         bool defer) override;
+                         bool defer) override {
+        record("window made");
+        return remember(std::make_shared<Window>(contentRect, styleMask, backing, defer));
+    }
     int run() override {
         if (delegate != nullptr) {
             delegate->applicationDidFinishLaunching();
@@ -275,7 +331,13 @@ class FakeAlertPresenter final : public AlertPresenter {
     std::vector<Alert> shown;
     std::deque<int> responses;        // answers in turn; the first button when none is left
     std::function<void()> whileShown; // runs while the alert is on screen
-    int runModal(const Alert& alert) override;
+    int runModal(const Alert& alert) override {
+        shown.push_back(alert);
+        if (whileShown) {
+            whileShown();
+        }
+        return next(responses, int(kAlertFirstButtonReturn));
+    }
 };
 
 class FakeLoginItems final : public LoginItemService, Recorder {
@@ -336,7 +398,14 @@ class FakeScriptRunner final : public ScriptRunner, Recorder {
     std::vector<std::string> scripts;
     std::deque<std::optional<ScriptError>> results; // in turn; success when none is left
     std::function<void(std::string_view)> onRun;    // what the script does to the world
-    std::optional<ScriptError> run(std::string_view source) override;
+    std::optional<ScriptError> run(std::string_view source) override {
+        scripts.emplace_back(source);
+        record("script " + std::string(source.substr(0, source.find('\n'))));
+        if (onRun) {
+            onRun(source);
+        }
+        return next(results, {});
+    }
 };
 
 class FakeSleeper final : public Sleeper, Recorder {
@@ -362,7 +431,7 @@ class TestPlatform {
     FakeSymbolCatalog symbols;
     FakeUserDefaultsSuites standard; // the application's own defaults, as one more suite
     std::map<std::string, bool>& standardStore = standard.domains[""];
-    FakeUserDefaults standardDefaults{standardStore, standard};
+    FakeUserDefaultsSuites::Domain standardDefaults{standardStore, standard};
     lnx::LinuxRunLoop mainQueue{lnx::LinuxRunLoop::Clock::manual};
     ManualQueue userInitiatedQueue;
     NotificationCenter notifications;
@@ -378,18 +447,12 @@ class TestPlatform {
     FakeSleeper sleeper{events};
 
     Platform platform() {
-        return Platform{files,         pasteboard,
-                        workspace,     suites,
-                        processes,     log,
-                        bundle,        finder,
-                        symbols,       standardDefaults,
-                        mainQueue,     userInitiatedQueue,
-                        notifications, application,
-                        statusBar,     graphics,
-                        alerts,        loginItems,
-                        accessibility, finderExtension,
-                        updater,       scripts,
-                        sleeper};
+        // clang-format off
+        return Platform{files, pasteboard, workspace, suites, processes, log, bundle, finder,
+                        symbols, standardDefaults, mainQueue, userInitiatedQueue, notifications,
+                        application, statusBar, graphics, alerts, loginItems, accessibility,
+                        finderExtension, updater, scripts, sleeper};
+        // clang-format on
     }
 };
 

@@ -8,12 +8,8 @@ typedef struct CGPoint { CGFloat x, y; } NSPoint;
 typedef struct CGSize { CGFloat width, height; } NSSize;
 typedef struct CGRect { NSPoint origin; NSSize size; } NSRect;
 extern const NSRect NSZeroRect;
-static inline NSRect NSMakeRect(CGFloat x, CGFloat y, CGFloat w, CGFloat h) {
-    return NSRect{{x, y}, {w, h}};
-}
-static inline NSSize NSMakeSize(CGFloat w, CGFloat h) {
-    return NSSize{w, h};
-}
+static inline NSRect NSMakeRect(CGFloat x, CGFloat y, CGFloat w, CGFloat h) { return NSRect{{x, y}, {w, h}}; }
+static inline NSSize NSMakeSize(CGFloat w, CGFloat h) { return NSSize{w, h}; }
 
 // Colours, fonts, images
 @interface NSColor : NSObject <NSCopying>
@@ -57,16 +53,7 @@ typedef NSString* NSColorSpaceName;
 extern NSColorSpaceName const NSDeviceRGBColorSpace;
 
 @interface NSBitmapImageRep : NSImageRep
-- (nullable instancetype)initWithBitmapDataPlanes:(unsigned char* _Nullable* _Nullable)planes
-                                       pixelsWide:(NSInteger)width
-                                       pixelsHigh:(NSInteger)height
-                                    bitsPerSample:(NSInteger)bps
-                                  samplesPerPixel:(NSInteger)spp
-                                         hasAlpha:(BOOL)alpha
-                                         isPlanar:(BOOL)isPlanar
-                                   colorSpaceName:(NSColorSpaceName)colorSpaceName
-                                      bytesPerRow:(NSInteger)rBytes
-                                     bitsPerPixel:(NSInteger)pBits;
+- (nullable instancetype)initWithBitmapDataPlanes:(unsigned char* _Nullable* _Nullable)planes pixelsWide:(NSInteger)width pixelsHigh:(NSInteger)height bitsPerSample:(NSInteger)bps samplesPerPixel:(NSInteger)spp hasAlpha:(BOOL)alpha isPlanar:(BOOL)isPlanar colorSpaceName:(NSColorSpaceName)colorSpaceName bytesPerRow:(NSInteger)rBytes bitsPerPixel:(NSInteger)pBits;
 @property(nullable, readonly) unsigned char* bitmapData;
 @end
 
@@ -80,16 +67,12 @@ typedef NSString* NSImageName;
 extern NSImageName const NSImageNameApplicationIcon;
 
 @interface NSImage : NSObject <NSCopying>
-+ (nullable instancetype)imageWithSystemSymbolName:(NSString*)name
-                          accessibilityDescription:(nullable NSString*)description;
++ (nullable instancetype)imageWithSystemSymbolName:(NSString*)name accessibilityDescription:(nullable NSString*)description;
 + (nullable NSImage*)imageNamed:(NSImageName)name;
 - (instancetype)initWithSize:(NSSize)size;
 - (nullable NSImage*)imageWithSymbolConfiguration:(NSImageSymbolConfiguration*)configuration;
 - (void)addRepresentation:(NSImageRep*)imageRep;
-- (void)drawInRect:(NSRect)rect
-          fromRect:(NSRect)fromRect
-         operation:(NSCompositingOperation)op
-          fraction:(CGFloat)delta;
+- (void)drawInRect:(NSRect)rect fromRect:(NSRect)fromRect operation:(NSCompositingOperation)op fraction:(CGFloat)delta;
 @property NSSize size;
 - (BOOL)isTemplate;
 - (void)setTemplate:(BOOL)isTemplate;
@@ -116,9 +99,7 @@ extern "C" void NSRectFillUsingOperation(NSRect rect, NSCompositingOperation op)
 @class NSMenu;
 @interface NSMenuItem : NSObject <NSCopying>
 + (NSMenuItem*)separatorItem;
-- (instancetype)initWithTitle:(NSString*)string
-                       action:(nullable SEL)selector
-                keyEquivalent:(NSString*)charCode;
+- (instancetype)initWithTitle:(NSString*)string action:(nullable SEL)selector keyEquivalent:(NSString*)charCode;
 @property(getter=isEnabled) BOOL enabled;
 @property(nullable, strong) NSImage* image;
 @property(nullable, strong) NSMenu* submenu;
@@ -140,9 +121,7 @@ extern "C" void NSRectFillUsingOperation(NSRect rect, NSCompositingOperation op)
 @end
 
 typedef float NSLayoutPriority;
-typedef NS_ENUM(NSInteger, NSLayoutConstraintOrientation){
-    NSLayoutConstraintOrientationHorizontal = 0,
-};
+typedef NS_ENUM(NSInteger, NSLayoutConstraintOrientation) { NSLayoutConstraintOrientationHorizontal = 0 };
 
 @interface NSResponder : NSObject
 @end
@@ -154,16 +133,10 @@ typedef NS_ENUM(NSInteger, NSLayoutConstraintOrientation){
 @property BOOL wantsLayer;
 @property(nullable, strong) CALayer* layer;
 - (void)addSubview:(NSView*)view;
-- (void)setContentHuggingPriority:(NSLayoutPriority)priority
-                   forOrientation:(NSLayoutConstraintOrientation)orientation;
+- (void)setContentHuggingPriority:(NSLayoutPriority)priority forOrientation:(NSLayoutConstraintOrientation)orientation;
 @end
 
-typedef NS_ENUM(NSInteger, NSTextAlignment){
-    NSTextAlignmentLeft = 0,
-    NSTextAlignmentCenter = 1,
-    NSTextAlignmentRight = 2,
-    NSTextAlignmentNatural = 4,
-};
+typedef NS_ENUM(NSInteger, NSTextAlignment) { NSTextAlignmentLeft = 0, NSTextAlignmentCenter = 1, NSTextAlignmentRight = 2, NSTextAlignmentNatural = 4 };
 
 @interface NSControl : NSView
 @property(copy) NSString* stringValue;
@@ -199,37 +172,19 @@ typedef NS_ENUM(NSUInteger, NSBoxType){};
 @property(nullable, strong) NSImage* image;
 @end
 
-typedef NS_ENUM(NSInteger, NSLayoutAttribute){
-    NSLayoutAttributeTop = 3,
-    NSLayoutAttributeBottom = 4,
-    NSLayoutAttributeLeading = 5,
-    NSLayoutAttributeTrailing = 6,
-    NSLayoutAttributeWidth = 7,
-    NSLayoutAttributeHeight = 8,
-    NSLayoutAttributeCenterX = 9,
-    NSLayoutAttributeCenterY = 10,
-    NSLayoutAttributeNotAnAttribute = 0,
-};
+typedef NS_ENUM(NSInteger, NSLayoutAttribute) { NSLayoutAttributeTop = 3, NSLayoutAttributeBottom = 4, NSLayoutAttributeLeading = 5, NSLayoutAttributeTrailing = 6, NSLayoutAttributeWidth = 7, NSLayoutAttributeHeight = 8, NSLayoutAttributeCenterX = 9, NSLayoutAttributeCenterY = 10, NSLayoutAttributeNotAnAttribute = 0 };
 
 typedef NS_ENUM(NSInteger, NSLayoutRelation){};
 
 @interface NSLayoutConstraint : NSObject
-+ (instancetype)constraintWithItem:(id)view1
-                         attribute:(NSLayoutAttribute)attr1
-                         relatedBy:(NSLayoutRelation)relation
-                            toItem:(nullable id)view2
-                         attribute:(NSLayoutAttribute)attr2
-                        multiplier:(CGFloat)multiplier
-                          constant:(CGFloat)c;
++ (instancetype)constraintWithItem:(id)view1 attribute:(NSLayoutAttribute)attr1 relatedBy:(NSLayoutRelation)relation toItem:(nullable id)view2 attribute:(NSLayoutAttribute)attr2 multiplier:(CGFloat)multiplier constant:(CGFloat)c;
 + (void)activateConstraints:(NSArray<NSLayoutConstraint*>*)constraints;
 @end
 
 // Windows
 typedef NS_OPTIONS(NSUInteger, NSWindowStyleMask){};
 
-typedef NS_ENUM(NSUInteger, NSBackingStoreType){
-    NSBackingStoreBuffered = 2,
-};
+typedef NS_ENUM(NSUInteger, NSBackingStoreType) { NSBackingStoreBuffered = 2 };
 
 typedef NS_ENUM(NSInteger, NSWindowTitleVisibility){};
 
@@ -237,10 +192,7 @@ typedef NSString* NSWindowFrameAutosaveName;
 extern NSNotificationName const NSWindowWillCloseNotification;
 
 @interface NSWindow : NSResponder
-- (instancetype)initWithContentRect:(NSRect)contentRect
-                          styleMask:(NSWindowStyleMask)style
-                            backing:(NSBackingStoreType)backingStoreType
-                              defer:(BOOL)flag;
+- (instancetype)initWithContentRect:(NSRect)contentRect styleMask:(NSWindowStyleMask)style backing:(NSBackingStoreType)backingStoreType defer:(BOOL)flag;
 @property(getter=isReleasedWhenClosed) BOOL releasedWhenClosed;
 - (BOOL)setFrameAutosaveName:(NSWindowFrameAutosaveName)name;
 @property(copy) NSString* title;

@@ -3,12 +3,7 @@
 
 NS_ASSUME_NONNULL_BEGIN
 
-typedef NS_ENUM(NSUInteger, FIMenuKind){
-    FIMenuKindContextualMenuForItems = 0,
-    FIMenuKindContextualMenuForContainer = 1,
-    FIMenuKindContextualMenuForSidebar = 2,
-    FIMenuKindToolbarItemMenu = 3,
-};
+typedef NS_ENUM(NSUInteger, FIMenuKind) { FIMenuKindContextualMenuForItems = 0, FIMenuKindContextualMenuForContainer = 1, FIMenuKindContextualMenuForSidebar = 2, FIMenuKindToolbarItemMenu = 3 };
 
 @interface FIFinderSyncController : NSObject
 + (FIFinderSyncController*)defaultController;

@@ -12,9 +12,7 @@ typedef NSUInteger NSStringEncoding;
 static const NSStringEncoding NSUTF8StringEncoding = 4;
 
 @interface NSString : NSObject <NSCopying>
-- (nullable instancetype)initWithBytes:(const void*)bytes
-                                length:(NSUInteger)len
-                              encoding:(NSStringEncoding)encoding;
+- (nullable instancetype)initWithBytes:(const void*)bytes length:(NSUInteger)len encoding:(NSStringEncoding)encoding;
 @property(nullable, readonly) const char* UTF8String __attribute__((objc_returns_inner_pointer));
 - (BOOL)isEqualToString:(NSString*)aString;
 @end
@@ -28,9 +26,7 @@ typedef struct {
 } NSFastEnumerationState;
 
 @protocol NSFastEnumeration
-- (NSUInteger)countByEnumeratingWithState:(NSFastEnumerationState*)state
-                                  objects:(id __unsafe_unretained _Nullable[_Nonnull])buffer
-                                    count:(NSUInteger)len;
+- (NSUInteger)countByEnumeratingWithState:(NSFastEnumerationState*)state objects:(id __unsafe_unretained _Nullable[_Nonnull])buffer count:(NSUInteger)len;
 @end
 
 @interface NSArray<__covariant ObjectType> : NSObject <NSFastEnumeration>
@@ -43,9 +39,7 @@ typedef struct {
 @end
 
 @interface NSDictionary<__covariant KeyType, __covariant ObjectType> : NSObject
-+ (instancetype)dictionaryWithObjects:(const ObjectType _Nonnull[_Nullable])objects
-                              forKeys:(const KeyType _Nonnull[_Nullable])keys
-                                count:(NSUInteger)cnt;
++ (instancetype)dictionaryWithObjects:(const ObjectType _Nonnull[_Nullable])objects forKeys:(const KeyType _Nonnull[_Nullable])keys count:(NSUInteger)cnt;
 - (nullable ObjectType)objectForKeyedSubscript:(KeyType)key;
 @end
 
@@ -91,22 +85,15 @@ extern const NSURLResourceKey NSURLIsDirectoryKey;
 @property(readonly, getter=isFileURL) BOOL fileURL;
 @property(nullable, readonly, copy) NSString* path;
 @property(nullable, readonly, copy) NSString* absoluteString;
-- (BOOL)getResourceValue:(out id _Nullable* _Nonnull)value
-                  forKey:(NSURLResourceKey)key
-                   error:(out NSError* _Nullable* _Nullable)error;
+- (BOOL)getResourceValue:(out id _Nullable* _Nonnull)value forKey:(NSURLResourceKey)key error:(out NSError* _Nullable* _Nullable)error;
 @end
 
 // NSData
-typedef NS_OPTIONS(NSUInteger, NSDataWritingOptions){
-    NSDataWritingAtomic = 1UL << 0,
-    NSDataWritingWithoutOverwriting = 1UL << 1,
-};
+typedef NS_OPTIONS(NSUInteger, NSDataWritingOptions) { NSDataWritingAtomic = 1UL << 0, NSDataWritingWithoutOverwriting = 1UL << 1 };
 
 @interface NSData : NSObject <NSCopying>
 + (instancetype)dataWithBytes:(nullable const void*)bytes length:(NSUInteger)length;
-- (BOOL)writeToURL:(NSURL*)url
-           options:(NSDataWritingOptions)writeOptionsMask
-             error:(NSError**)errorPtr;
+- (BOOL)writeToURL:(NSURL*)url options:(NSDataWritingOptions)writeOptionsMask error:(NSError**)errorPtr;
 @end
 
 // NSFileManager
@@ -115,8 +102,7 @@ typedef NSString* NSFileAttributeKey;
 @interface NSFileManager : NSObject
 @property(class, readonly, strong) NSFileManager* defaultManager;
 - (nullable NSURL*)containerURLForSecurityApplicationGroupIdentifier:(NSString*)groupIdentifier;
-- (nullable NSDictionary<NSFileAttributeKey, id>*)attributesOfItemAtPath:(NSString*)path
-                                                                    error:(NSError**)error;
+- (nullable NSDictionary<NSFileAttributeKey, id>*)attributesOfItemAtPath:(NSString*)path error:(NSError**)error;
 - (BOOL)removeItemAtURL:(NSURL*)URL error:(NSError**)error;
 @end
 
@@ -136,8 +122,7 @@ extern NSString* const NSAppleScriptErrorNumber;
 @class NSAppleEventDescriptor;
 @interface NSAppleScript : NSObject <NSCopying>
 - (nullable instancetype)initWithSource:(NSString*)source;
-- (NSAppleEventDescriptor*)executeAndReturnError:
-    (NSDictionary<NSString*, id>* _Nullable* _Nullable)errorInfo;
+- (NSAppleEventDescriptor*)executeAndReturnError: (NSDictionary<NSString*, id>* _Nullable* _Nullable)errorInfo;
 @end
 
 @interface NSThread : NSObject
@@ -148,9 +133,7 @@ extern NSString* const NSAppleScriptErrorNumber;
 @interface NSBundle : NSObject
 @property(class, readonly, strong) NSBundle* mainBundle;
 + (nullable instancetype)bundleWithPath:(NSString*)path;
-- (NSString*)localizedStringForKey:(NSString*)key
-                             value:(nullable NSString*)value
-                             table:(nullable NSString*)tableName;
+- (NSString*)localizedStringForKey:(NSString*)key value:(nullable NSString*)value table:(nullable NSString*)tableName;
 - (nullable id)objectForInfoDictionaryKey:(NSString*)key;
 @end
 
@@ -165,9 +148,7 @@ extern NSString* const NSAppleScriptErrorNumber;
 
 // Timers and notifications
 @interface NSTimer : NSObject
-+ (NSTimer*)scheduledTimerWithTimeInterval:(NSTimeInterval)interval
-                                   repeats:(BOOL)repeats
-                                     block:(void (^)(NSTimer* timer))block;
++ (NSTimer*)scheduledTimerWithTimeInterval:(NSTimeInterval)interval repeats:(BOOL)repeats block:(void (^)(NSTimer* timer))block;
 - (void)invalidate;
 @property(readonly, getter=isValid) BOOL valid;
 @end
@@ -180,10 +161,7 @@ typedef NSString* NSNotificationName;
 
 @interface NSNotificationCenter : NSObject
 @property(class, readonly, strong) NSNotificationCenter* defaultCenter;
-- (id<NSObject>)addObserverForName:(nullable NSNotificationName)name
-                            object:(nullable id)obj
-                             queue:(nullable NSOperationQueue*)queue
-                        usingBlock:(void (^)(NSNotification* notification))block;
+- (id<NSObject>)addObserverForName:(nullable NSNotificationName)name object:(nullable id)obj queue:(nullable NSOperationQueue*)queue usingBlock:(void (^)(NSNotification* notification))block;
 - (void)removeObserver:(id)observer;
 @end
 
