@@ -18,59 +18,46 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kNeeded[] = {"/usr/bin/nautilus", "/usr/bin/Xvfb",
-                                   "/usr/bin/xdotool",  "/usr/bin/xwd",
-                                   "/usr/bin/unshare",  "/usr/bin/dbus-run-session"};
+// GNOME Files with our module in its extension folder, on a display of its own: Xvfb picks a
+// free one and names it once it serves, so no run races another for it.
+constexpr const char* kSession = R"sh(set -e
+mount --bind "$1" "$2"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$3" &
+while [ ! -s "$3" ]; do sleep 0.05; done
+export DISPLAY=":$(cat "$3")"
+exec dbus-run-session -- nautilus --new-window "$4"
+)sh";
 
 class NautilusTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        for (const char* program : kNeeded) {
-            if (access(program, X_OK) != 0) {
-                if (std::getenv("CI") != nullptr) {
-                    FAIL() << program << " is not installed";
-                }
-                GTEST_SKIP() << program << " is not installed";
-            }
+        for (const char* program :
+             {"nautilus", "Xvfb", "xdotool", "xwd", "unshare", "dbus-run-session"}) {
+            ORVANE_REQUIRE_PROGRAM(program);
         }
-        for (const char* sub : {"home", "config/orvane", "work/folder"}) {
-            fs::create_directories((dir / sub).str());
-        }
-        fs::create_directory((dir / "run").str());
-        fs::permissions((dir / "run").str(), fs::perms::owner_all);
-        writeFile(dir / "work/folder/report one.txt", "");
+        env = sessionEnvironment(dir);
+        fs::create_directories((dir / "config/orvane").str());
+        fs::create_directories(folder().str());
+        writeFile(folder().appending("report one.txt"), "");
         writeFile(dir / "config/orvane/tamsel.Orvane-.defaults",
                   "onboardingComplete\tbool\ttrue\n");
-        // Xvfb picks a free display and names it once it serves: no race with another one.
-        const Path display = dir / "display";
-        writeFile(dir / "session.sh",
-                  concat({"set -e\nmount --bind '" ORVANE_NAUTILUS_MODULE_DIR
-                          "' '" ORVANE_NAUTILUS_DIR "'\n"
-                          "Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>'",
-                          display.str(), "' &\nwhile [ ! -s '", display.str(),
-                          "' ]; do sleep 0.05; done\nexport DISPLAY=\":$(cat '", display.str(),
-                          "')\"\nexec dbus-run-session -- nautilus --new-window '", folder().str(),
-                          "'\n"}));
-        env = {{"PATH", "/usr/local/bin:/usr/bin:/bin"},
-               {"HOME", (dir / "home").str()},
-               {"XDG_RUNTIME_DIR", (dir / "run").str()},
-               {"XDG_CONFIG_HOME", (dir / "config").str()},
-               {"ORVANE_GROUP_CONTAINERS", (dir / "groups").str()},
-               {"ORVANE_LOG_FILE", (dir / "log").str()},
-               // The module is not where it was built: it is told where orvane-finder is.
-               {"ORVANE_FINDER_PROGRAM", ORVANE_FINDER_PROGRAM},
-               {"GSK_RENDERER", "cairo"},
-               {"GSETTINGS_BACKEND", "memory"},
-               {"LANG", "C.UTF-8"}};
-        const std::vector<std::string> unshare =
-            geteuid() == 0 ? std::vector<std::string>{"-m", "--propagation", "private"}
-                           : std::vector<std::string>{"-rm", "--propagation", "private"};
-        auto arguments = unshare;
-        arguments.insert(arguments.end(), {"/bin/sh", (dir / "session.sh").str()});
-        session.emplace(Path("/usr/bin/unshare"), arguments, env, dir.path(), dir.path());
-        ASSERT_TRUE(eventually([&] { return readFile(display).find('\n') != std::string::npos; }))
-            << session->err();
-        env["DISPLAY"] = concat({":", readFile(display).substr(0, readFile(display).find('\n'))});
+        const std::string display = (dir / "display").str();
+        // The module is not where it was built: it is told where orvane-finder is.
+        env.insert({{"PATH", "/usr/local/bin:/usr/bin:/bin"},
+                    {"ORVANE_FINDER_PROGRAM", ORVANE_FINDER_PROGRAM},
+                    {"GSK_RENDERER", "cairo"},
+                    {"GSETTINGS_BACKEND", "memory"}});
+        session.emplace(Path("/usr/bin/unshare"),
+                        std::vector<std::string>{geteuid() == 0 ? "-m" : "-rm", "--propagation",
+                                                 "private", "/bin/sh", "-c", kSession, "session",
+                                                 ORVANE_NAUTILUS_MODULE_DIR, ORVANE_NAUTILUS_DIR,
+                                                 display, folder().str()},
+                        env, dir.path(), dir.path());
+        std::string number;
+        ASSERT_TRUE(eventually([&] {
+            return (number = readFile(Path(display))).find('\n') != std::string::npos;
+        })) << session->err();
+        env["DISPLAY"] = ":" + number.substr(0, number.find('\n'));
         const auto windows = visibleWindows(1, 60);
         ASSERT_FALSE(windows.empty()) << session->err() << readFile(dir / "log");
         mainWindow = windows.front();
@@ -81,11 +68,7 @@ class NautilusTest : public ::testing::Test {
             ::kill(-session->pid(), SIGTERM);
             session->wait(10);
         }
-        // The host the menu started runs on its own: end it through the pid it recorded.
-        const std::string pid = readFile(dir / "run/orvane/host.lock");
-        if (!pid.empty() && std::stoi(pid) > 0) {
-            ::kill(std::stoi(pid), SIGTERM);
-        }
+        endRecordedHost(dir); // the host the menu started runs on its own
     }
 
     Path folder() const { return dir / "work/folder"; }
@@ -141,7 +124,7 @@ class NautilusTest : public ::testing::Test {
 
     TempDir dir;
     std::string mainWindow;
-    std::map<std::string, std::string> env;
+    Environment env;
     std::optional<RunningProgram> session;
 };
 

@@ -1,7 +1,5 @@
 #include "tests/support/RunProgram.h"
 
-#include "tests/support/TempDir.h"
-
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -12,8 +10,7 @@
 namespace orv::test {
 
 RunResult runProgram(const Path& program, const std::vector<std::string>& arguments,
-                     const std::map<std::string, std::string>& environment,
-                     const Path& workingDirectory) {
+                     const Environment& environment, const Path& workingDirectory) {
     TempDir capture;
     RunningProgram running(program, arguments, environment, workingDirectory, capture.path());
     RunResult result;
@@ -24,8 +21,8 @@ RunResult runProgram(const Path& program, const std::vector<std::string>& argume
 }
 
 RunningProgram::RunningProgram(const Path& program, const std::vector<std::string>& arguments,
-                               const std::map<std::string, std::string>& environment,
-                               const Path& workingDirectory, const Path& outputDirectory)
+                               const Environment& environment, const Path& workingDirectory,
+                               const Path& outputDirectory)
     : out_(outputDirectory.appending("stdout")), err_(outputDirectory.appending("stderr")) {
     std::vector<std::string> args{program.str()}, env;
     args.insert(args.end(), arguments.begin(), arguments.end());
@@ -70,12 +67,6 @@ RunningProgram::~RunningProgram() {
     }
 }
 
-void RunningProgram::signal(int signal) const {
-    if (pid_ > 0) {
-        kill(pid_, signal);
-    }
-}
-
 int RunningProgram::wait(double seconds) {
     int status = 0;
     if (pid_ <= 0 ||
@@ -84,13 +75,6 @@ int RunningProgram::wait(double seconds) {
     }
     pid_ = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string RunningProgram::out() const {
-    return readFile(out_);
-}
-std::string RunningProgram::err() const {
-    return readFile(err_);
 }
 
 bool eventually(const std::function<bool()>& condition, double seconds) {
@@ -102,6 +86,33 @@ bool eventually(const std::function<bool()>& condition, double seconds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
+}
+
+Environment sessionEnvironment(const TempDir& dir) {
+    std::filesystem::create_directories((dir / "home").str());
+    std::filesystem::create_directories((dir / "run").str());
+    std::filesystem::permissions((dir / "run").str(), std::filesystem::perms::owner_all);
+    return {{"HOME", (dir / "home").str()},
+            {"XDG_RUNTIME_DIR", (dir / "run").str()},
+            {"XDG_CONFIG_HOME", (dir / "config").str()},
+            {"XDG_DATA_HOME", (dir / "data").str()},
+            {"ORVANE_GROUP_CONTAINERS", (dir / "groups").str()},
+            {"ORVANE_LOG_FILE", (dir / "log").str()},
+            {"LANG", "C.UTF-8"}};
+}
+
+void endRecordedHost(const TempDir& dir) {
+    const std::string pid = readFile(dir / "run/orvane/host.lock");
+    if (!pid.empty() && std::stoi(pid) > 0 && kill(std::stoi(pid), SIGTERM) == 0) {
+        eventually([&] { return kill(std::stoi(pid), 0) != 0; }, 5);
+    }
+}
+
+Path recorderScript(const Path& script, const Path& out) {
+    writeFile(script,
+              "#!/bin/sh\nprintf '%s|' \"$@\" > \"$0.tmp\"; mv \"$0.tmp\" '" + out.str() + "'\n");
+    std::filesystem::permissions(script.str(), std::filesystem::perms::owner_all);
+    return script;
 }
 
 } // namespace orv::test

@@ -1,15 +1,18 @@
 #pragma once
-// Runs one of the project's programs as a person would, in an environment of the test's
-// making, and collects its exit status and output.
+// Runs the project's programs as a person's session would, in an environment of the test's
+// making, and collects their exit status and output.
 
-#include "platform/Path.h"
+#include "tests/support/TempDir.h"
 
 #include <functional>
 #include <map>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace orv::test {
+
+using Environment = std::map<std::string, std::string>;
 
 struct RunResult {
     int exitCode = -1; // -1 when it did not exit normally
@@ -19,33 +22,50 @@ struct RunResult {
 
 // `environment` is the whole environment of the program (PATH is added when missing).
 RunResult runProgram(const Path& program, const std::vector<std::string>& arguments,
-                     const std::map<std::string, std::string>& environment,
-                     const Path& workingDirectory);
+                     const Environment& environment, const Path& workingDirectory);
 
-// A program started and left running; its output goes to files in `outputDirectory`.
+// A program started and left running, in a process group of its own; its output goes to files
+// in `outputDirectory`.
 class RunningProgram {
   public:
     RunningProgram(const Path& program, const std::vector<std::string>& arguments,
-                   const std::map<std::string, std::string>& environment,
-                   const Path& workingDirectory, const Path& outputDirectory);
+                   const Environment& environment, const Path& workingDirectory,
+                   const Path& outputDirectory);
     ~RunningProgram(); // kills it, and every program of its group, if it still runs
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
 
     int pid() const { return pid_; }
-    void signal(int signal) const;
     // Waits for the end; the exit status, or -1 when it did not exit normally or took longer
     // than `seconds`.
     int wait(double seconds = 20);
-    std::string out() const;
-    std::string err() const;
+    std::string out() const { return readFile(out_); }
+    std::string err() const { return readFile(err_); }
 
   private:
     int pid_ = -1;
     Path out_, err_;
 };
 
+// Skips the test when /usr/bin/`name` is missing, as on a developer's machine; under CI, which
+// installs everything the tests use, a missing program fails it.
+#define ORVANE_REQUIRE_PROGRAM(name)                                                               \
+    if (access((std::string("/usr/bin/") + (name)).c_str(), X_OK) != 0) {                          \
+        if (std::getenv("CI") != nullptr) {                                                        \
+            FAIL() << (name) << " is not installed";                                               \
+        }                                                                                          \
+        GTEST_SKIP() << (name) << " is not installed";                                             \
+    }
+
 // Waits until `condition` holds, checking every few milliseconds; false after `seconds`.
 bool eventually(const std::function<bool()>& condition, double seconds = 20);
+
+// A person's session inside `dir`: home, XDG folders, group containers and log of its own.
+Environment sessionEnvironment(const TempDir& dir);
+// Ends the host a URL started in that session (no child of ours) through the pid it recorded.
+void endRecordedHost(const TempDir& dir);
+// An executable script at `script` that writes its arguments, each followed by "|", to `out`
+// once it has them all.
+Path recorderScript(const Path& script, const Path& out);
 
 } // namespace orv::test

@@ -1,19 +1,41 @@
 #pragma once
-// A fresh folder for one test, removed with everything in it afterwards; and environment
-// variables set for one test and restored afterwards.
+// A fresh folder for one test, removed with everything in it afterwards; environment variables
+// set for one test and restored afterwards; and whole-file helpers for tests of real files.
 
 #include "platform/Path.h"
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <optional>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 
 namespace orv::test {
 
 class TempDir {
   public:
-    TempDir();
-    ~TempDir();
+    TempDir() {
+        auto pattern = (std::filesystem::temp_directory_path() / "orvane-test-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("mkdtemp failed");
+        }
+        path_ = Path(pattern);
+    }
+    ~TempDir() {
+        namespace fs = std::filesystem;
+        std::error_code ignored;
+        // Let the removal enter folders a test made unwritable.
+        for (auto it = fs::recursive_directory_iterator(path_.str(), ignored);
+             it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+            if (it->is_directory(ignored) && !it->is_symlink(ignored)) {
+                fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+            }
+        }
+        fs::remove_all(path_.str(), ignored);
+    }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
@@ -27,22 +49,46 @@ class TempDir {
 class ScopedEnv {
   public:
     ScopedEnv() = default;
-    ~ScopedEnv();
+    ~ScopedEnv() {
+        for (const auto& [name, value] : saved_) {
+            value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
+        }
+    }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-    void set(const std::string& name, const std::string& value);
-    void unset(const std::string& name);
+    void set(const std::string& name, const std::string& value) {
+        remember(name);
+        setenv(name.c_str(), value.c_str(), 1);
+    }
+    void unset(const std::string& name) {
+        remember(name);
+        unsetenv(name.c_str());
+    }
 
   private:
-    void remember(const std::string& name);
+    void remember(const std::string& name) {
+        if (const char* old = std::getenv(name.c_str()); saved_.count(name) == 0) {
+            saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
+        }
+    }
     std::map<std::string, std::optional<std::string>> saved_;
 };
 
-// Whole-file helpers for tests that look at real files.
-std::string readFile(const Path& path);
-void writeFile(const Path& path, std::string_view content);
+inline std::string readFile(const Path& path) {
+    std::ifstream in(path.str(), std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+inline void writeFile(const Path& path, std::string_view content) {
+    std::ofstream(path.str(), std::ios::binary | std::ios::trunc) << content;
+}
 // How many items a folder holds (hidden ones included).
-std::size_t countEntries(const Path& folder);
+inline std::size_t countEntries(const Path& folder) {
+    std::error_code error;
+    auto entries = std::filesystem::directory_iterator(folder.str(), error);
+    return error ? 0 : static_cast<std::size_t>(std::distance(begin(entries), end(entries)));
+}
 
 } // namespace orv::test

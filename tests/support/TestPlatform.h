@@ -157,7 +157,9 @@ class FakeUserDefaultsSuites final : public UserDefaultsSuites {
             const auto found = store_.find(std::string(key));
             return found != store_.end() && found->second;
         }
-        void setBool(bool value, std::string_view key) override { store_[std::string(key)] = value; }
+        void setBool(bool value, std::string_view key) override {
+            store_[std::string(key)] = value;
+        }
         bool synchronize() override { return ++suites_.synchronizations > 0; }
         void removePersistentDomain(std::string_view name) override {
             suites_.removedDomains.emplace_back(name);
