@@ -8,7 +8,7 @@
 #include "platform/Text.h"
 #include "platform/linux/LinuxServices.h"
 #include "platform/linux/Process.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/RunProgram.h"
 #include "tests/support/TestPlatform.h"
 
 #include <filesystem>
@@ -22,6 +22,9 @@ namespace {
 
 using test::readFile;
 using test::writeFile;
+using ::testing::ElementsAre;
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
 using WriteMode = FileManager::WriteMode;
 
 mode_t modeOf(const Path& path) {
@@ -38,33 +41,27 @@ class LinuxFileManagerTest : public ::testing::Test {
 };
 
 TEST_F(LinuxFileManagerTest, ContainerIsMadePrivateOrIsAbsent) {
-    env.set("ORVANE_GROUP_CONTAINERS", (dir / "groups").str());
-    const auto container = files.containerURL("K4W7P2Z9QD.tamsel.Orvane");
-    ASSERT_TRUE(container);
-    EXPECT_EQ(*container, dir / "groups/K4W7P2Z9QD.tamsel.Orvane");
-    EXPECT_EQ(modeOf(*container), 0700u);
-    EXPECT_EQ(files.containerURL("../escape"), std::nullopt);
-    writeFile(dir / "file", "x");
-    env.set("ORVANE_GROUP_CONTAINERS", (dir / "file").str());
-    EXPECT_EQ(files.containerURL("G"), std::nullopt);
-    // Pre-made by someone else, or open to others' writes: another user could plant requests.
     test::RecordingLogSink sink;
-    LinuxFileManager logged(&sink, "s");
-    env.set("ORVANE_GROUP_CONTAINERS", (dir / "groups").str());
-    chmod(container->str().c_str(), 0777);
-    EXPECT_EQ(logged.containerURL("K4W7P2Z9QD.tamsel.Orvane"), std::nullopt);
-    ASSERT_EQ(sink.lines.size(), 1u);
-    EXPECT_THAT(sink.lines[0].message, ::testing::EndsWith(": writable by others"));
-    chmod(container->str().c_str(), 0700);
-    if (geteuid() == 0) { // only root can give a folder away
-        ASSERT_EQ(chown(container->str().c_str(), 65534, 65534), 0);
-        EXPECT_EQ(logged.containerURL("K4W7P2Z9QD.tamsel.Orvane"), std::nullopt);
-        EXPECT_THAT(sink.lines.back().message, ::testing::EndsWith(": owned by user 65534"));
-    }
-
-    env.unset("ORVANE_GROUP_CONTAINERS");
+    LinuxFileManager files(&sink, "s");
     env.set("XDG_DATA_HOME", (dir / "data").str());
     EXPECT_EQ(files.containerURL("G"), dir / "data/orvane/group-containers/G");
+    env.set("ORVANE_GROUP_CONTAINERS", (dir / "groups").str());
+    const Path container = *files.containerURL("G");
+    EXPECT_EQ(modeOf(container), 0700u);
+    EXPECT_EQ(files.containerURL("../escape"), std::nullopt);
+    // Pre-made by someone else, or open to others' writes: another user could plant requests.
+    chmod(container.str().c_str(), 0777);
+    EXPECT_EQ(files.containerURL("G"), std::nullopt);
+    EXPECT_THAT(sink.messages(), ElementsAre(EndsWith(": writable by others")));
+    chmod(container.str().c_str(), 0700);
+    if (geteuid() == 0) { // only root can give a folder away
+        ASSERT_EQ(chown(container.str().c_str(), 65534, 65534), 0);
+        EXPECT_EQ(files.containerURL("G"), std::nullopt);
+        EXPECT_THAT(sink.messages().back(), EndsWith(": owned by user 65534"));
+    }
+    writeFile(dir / "file", "");
+    env.set("ORVANE_GROUP_CONTAINERS", (dir / "file").str());
+    EXPECT_EQ(files.containerURL("G"), std::nullopt) << "a file is in the way";
 }
 
 TEST_F(LinuxFileManagerTest, AReplacedFileKeepsItsModeANewOneFollowsTheUmask) {
@@ -104,19 +101,16 @@ TEST_F(LinuxFileManagerTest, ScriptRunnerShowsTheFileThroughTheSessionBusAndSays
     const std::string path = (dir / "My, \"file\".txt").str();
     writeFile(Path(path), "");
     std::filesystem::create_directories((dir / "bin").str());
-    writeFile(dir / "bin/dbus-send",
-              "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + (dir / "args").str() + "'\n");
-    chmod((dir / "bin/dbus-send").str().c_str(), 0755);
+    test::recorderScript(dir / "bin/dbus-send", dir / "args");
     env.set("PATH", (dir / "bin").str() + ":/usr/bin:/bin");
     env.set("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
     LinuxScriptRunner runner;
     // The host's own script: the runner must recognise exactly what the host sends.
     const std::string select = AppDelegate::finderSelectionScript(path);
     EXPECT_EQ(runner.run(select), std::nullopt);
+    // A comma would split dbus-send's array.
     EXPECT_THAT(readFile(dir / "args"),
-                ::testing::HasSubstr("array:string:" + fileURI(Path(path)) + "\n"));
-    EXPECT_THAT(fileURI(Path(path)), ::testing::EndsWith("/My%2C%20%22file%22.txt"))
-        << "a comma would split dbus-send's array";
+                HasSubstr("|array:string:file://" + dir.path().str() + "/My%2C%20%22file%22.txt|"));
     env.unset("DBUS_SESSION_BUS_ADDRESS");
     EXPECT_EQ(runner.run(select)->number, -600);
     EXPECT_EQ(runner.run("do shell script \"rm -rf x\" with administrator privileges")->number,
