@@ -10,8 +10,6 @@ namespace {
 
 using ::testing::ElementsAre;
 
-constexpr const char* kDidBecomeActive = "NSApplicationDidBecomeActiveNotification";
-
 class OnboardingTest : public ::testing::Test {
   protected:
     ~OnboardingTest() override { OnboardingWindowController::resetSharedForTesting(); }
@@ -22,7 +20,9 @@ class OnboardingTest : public ::testing::Test {
         view = controller->view();
     }
     void tick(double seconds = 1.0) { system.mainQueue.advance(seconds); }
-    std::size_t observers() const { return system.notifications.observerCount(kDidBecomeActive); }
+    std::size_t observers() const {
+        return system.notifications.observerCount(kApplicationDidBecomeActiveNotification);
+    }
     void userGoesToSettingsAndComesBack() {
         system.application.userLeaves();
         system.application.userReturns();

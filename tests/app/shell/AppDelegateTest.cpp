@@ -1,6 +1,5 @@
 #include "app/shell/AppDelegate.h"
 #include "app/OnboardingWindow/OnboardingWindowController.h"
-#include "app/shell/Orvane_App.h"
 #include "tests/support/TestPlatform.h"
 
 #include <gmock/gmock.h>
@@ -16,76 +15,55 @@ class AppDelegateTest : public ::testing::Test {
   protected:
     ~AppDelegateTest() override { OnboardingWindowController::resetSharedForTesting(); }
 
-    void launch() { delegate.applicationDidFinishLaunching(); }
-    const Menu& statusMenu() const { return *delegate.statusItem->menu; }
-
     test::TestPlatform system;
     AppDelegate delegate{system.platform()};
 };
 
-TEST_F(AppDelegateTest, FirstLaunchRunsEveryStepInOrderAndShowsOnboarding) {
+TEST_F(AppDelegateTest, LaunchRunsEveryStepInOrderAndShowsOnboardingUntilItIsDone) {
     EXPECT_THAT(system.events, IsEmpty()) << "the initializer does nothing";
-    launch();
+    delegate.applicationDidFinishLaunching();
     EXPECT_THAT(system.events,
                 ElementsAre("updater starting=true", "login item register", "status item",
                             "policy regular", "activate", "window made"));
     EXPECT_EQ(delegate.updaterController, system.updater.made.at(0));
-    const auto windows = system.application.windows();
-    ASSERT_EQ(windows.size(), 1u);
-    EXPECT_TRUE(windows[0]->visible);
-    EXPECT_TRUE(windows[0]->key);
-}
+    ASSERT_EQ(system.application.windows().size(), 1u);
+    EXPECT_TRUE(system.application.windows()[0]->visible && system.application.windows()[0]->key);
 
-TEST_F(AppDelegateTest, CompletedOnboardingLaunchesAsAnAgentWithoutWindow) {
-    system.standardStore["onboardingComplete"] = true;
-    launch();
-    EXPECT_THAT(system.events, ElementsAre("updater starting=true", "login item register",
-                                           "status item", "policy accessory"));
-    EXPECT_THAT(system.application.windows(), IsEmpty());
+    test::TestPlatform done;
+    done.standardStore["onboardingComplete"] = true;
+    AppDelegate(done.platform()).applicationDidFinishLaunching();
+    EXPECT_THAT(done.events, ElementsAre("updater starting=true", "login item register",
+                                         "status item", "policy accessory"));
+    EXPECT_THAT(done.application.windows(), IsEmpty());
 }
 
 TEST_F(AppDelegateTest, LaunchRemovesTheCopyOfAMoveACrashInterrupted) {
     const Path copy("/dest/.orvane-move-0123456789abcdef");
     system.files.files[copy] = "partial";
     system.files.setRequest("moves.txt", "1 2 " + copy.str() + "\n");
-    launch();
+    delegate.applicationDidFinishLaunching();
     EXPECT_EQ(system.files.files.count(copy), 0u);
     EXPECT_THAT(system.log.messages(),
                 ElementsAre("Removed the partial copy of an interrupted move: " + copy.str()));
     EXPECT_EQ(system.files.request("moves.txt"), "");
 }
 
-TEST_F(AppDelegateTest, StatusMenuRowsAndTheirReceivers) {
+TEST_F(AppDelegateTest, StatusMenuItemsReachTheirReceivers) {
     system.standardStore["onboardingComplete"] = true;
-    system.bundle.strings = {{"menu.about", "About Orvane+"}, {"menu.version", "Version %@"}};
+    system.bundle.strings = {{"menu.version", "Version %@"}};
     system.bundle.info = {{"CFBundleShortVersionString", "2.3.1"}};
-    launch();
-    const auto& items = statusMenu().items();
-    ASSERT_EQ(items.size(), 6u);
-    EXPECT_EQ(items[0]->title, "About Orvane+");
+    delegate.applicationDidFinishLaunching();
+    const auto& items = delegate.statusItem->menu->items();
+    ASSERT_EQ(items.size(), 6u); // About, version, -, updates, -, Quit
     EXPECT_EQ(items[1]->title, "Version 2.3.1");
-    EXPECT_FALSE(items[1]->enabled);
-    EXPECT_TRUE(items[2]->isSeparator && items[4]->isSeparator);
-    EXPECT_EQ(items[3]->title, "menu.checkForUpdates") << "a missing key shows as the key";
-    EXPECT_EQ(items[5]->keyEquivalent, "q");
-
+    EXPECT_FALSE(sendAction(*items[1], system.application)) << "the version line does nothing";
     EXPECT_TRUE(sendAction(*items[3], system.application));
     EXPECT_EQ(system.updater.made[0]->checks, 1);
-    EXPECT_FALSE(sendAction(*items[1], system.application)) << "the version line does nothing";
     system.events.clear();
     EXPECT_TRUE(sendAction(*items[0], system.application));
     EXPECT_THAT(system.events, ElementsAre("policy regular", "activate", "about panel"));
     EXPECT_TRUE(sendAction(*items[5], system.application));
     EXPECT_EQ(system.application.terminations, 1) << "Quit goes up the chain to the application";
-}
-
-TEST_F(AppDelegateTest, EntryTypeInstallsTheDelegateAndRunsTheLaunch) {
-    {
-        Orvane_App app(system.platform());
-        EXPECT_EQ(system.application.delegate, &app._appDelegate.wrappedValue());
-    }
-    EXPECT_EQ(Orvane_App::main(system.platform()), 0);
-    EXPECT_EQ(system.events.front(), "updater starting=true");
 }
 
 // Alpha of the pixel at (x, y) in points from the lower left.
@@ -96,15 +74,9 @@ float alphaAt(const Image& image, double x, double y) {
     return r.rgba[static_cast<std::size_t>((py * r.width + px) * 4 + 3)];
 }
 
-class StatusIconTest : public ::testing::Test {
-  protected:
-    test::TestPlatform system;
-    AppDelegate delegate{system.platform()};
-};
-
 // The Linux glyphs stand in for the SF Symbols: a hollow mouse and a filled one, clipped to the
 // right button and composited as a black silhouette.
-TEST_F(StatusIconTest, IconIsTheOutlineWithTheRightButtonFilled) {
+TEST_F(AppDelegateTest, StatusIconIsTheOutlineWithTheRightButtonFilled) {
     const auto icon = delegate.makeStatusIcon();
     ASSERT_TRUE(icon->raster);
     EXPECT_TRUE(icon->isTemplate);
