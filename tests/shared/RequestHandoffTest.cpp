@@ -48,29 +48,6 @@ TEST(CarriedIntactTest, OnlyPathsThatParseBackUnchangedTravel) {
     }
 }
 
-TEST_F(RequestHandoffTest, WritersWriteAtomicallyBeforeOpeningTheURLAndNeedAContainer) {
-    files.setRequest(kPasteFile, "/old/destination");
-    files.failingWrites.insert(files.container->appending(kPendingFile));
-    writeCutList(files, {Path("/a/1"), Path("/b/3")});
-    requestPaste(files, system.workspace, Path("/dest"));
-    requestCreate(files, system.workspace, Path("/tmp/x"), "md");
-    EXPECT_THAT(system.events, ElementsAre("write paste.txt=", "write cut.txt=/a/1\n/b/3",
-                                           "write paste.txt=/dest", "open orvaneplus://paste",
-                                           "write failed pending.txt", "open orvaneplus://create"))
-        << "a failed write still opens the URL";
-    EXPECT_THAT(files.writeModes, ::testing::Each(FileManager::WriteMode::atomic));
-
-    files.container.reset();
-    system.events.clear();
-    requestCreate(files, system.workspace, Path("/tmp/x"), "txt");
-    requestPaste(files, system.workspace, Path("/tmp/x"));
-    writeCutList(files, {Path("/a")});
-    EXPECT_THAT(system.events, IsEmpty());
-    EXPECT_FALSE(hasPendingCut(files));
-    EXPECT_EQ(takeCreateRequest(files, log), std::nullopt);
-    EXPECT_EQ(takePasteRequest(files, log), std::nullopt);
-}
-
 TEST_F(RequestHandoffTest, PendingCutNeedsReadableNonBlankText) {
     EXPECT_FALSE(hasPendingCut(files));
     files.setRequest(kCutFile, " \t\r\n\n \xE2\x80\xA8");

@@ -25,6 +25,7 @@ const std::vector<std::string> kHostilePaths = {
     "/Users/a/back\\slash\\\"mixed\\/Untitled 1.txt",
     "/Users/a/Café — 日本/Untitled.txt",
     "/Users/a/ends with backslash\\",
+    "/Users/a/line\nfeed",
 };
 
 class RevealTest : public ::testing::Test {

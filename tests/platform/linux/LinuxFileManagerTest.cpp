@@ -118,21 +118,5 @@ TEST_F(LinuxFileManagerTest, ScriptRunnerShowsTheFileThroughTheSessionBusAndSays
         << "nothing is run with administrator rights";
 }
 
-TEST(AppleScriptTest, EscapedTextReadsBackExactlyAndErrorsPrintAsTheLogShowsThem) {
-    for (const std::string text :
-         {"plain", "say \"hi\"", "back\\slash", "\"\\\"\\\\", "ends\\", "line\nfeed", ""}) {
-        const std::string literal = concat({"\"", appleScriptEscaped(text), "\""});
-        std::size_t at = 0;
-        EXPECT_EQ(readAppleScriptString(literal, at), text) << literal;
-        EXPECT_EQ(at, literal.size());
-    }
-    std::size_t at = 0;
-    EXPECT_EQ(readAppleScriptString("\"unterminated", at), std::nullopt);
-    EXPECT_EQ(describeScriptError(std::nullopt), "nil");
-    EXPECT_EQ(describeScriptError(ScriptError{-43, "File \"x\" wasn’t found."}),
-              "Optional({\n    NSAppleScriptErrorMessage = \"File \\\"x\\\" wasn’t found.\";\n"
-              "    NSAppleScriptErrorNumber = -43;\n})");
-}
-
 } // namespace
 } // namespace orv::lnx
