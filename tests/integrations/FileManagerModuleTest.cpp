@@ -41,17 +41,13 @@ std::string tree(GList* items, const std::string& pick = "", GObject** picked = 
     return text;
 }
 
-// One environment for the whole process: a file manager loads a module once and keeps it.
+// One session for the whole process: a file manager loads a module once and keeps it.
 const TempDir& home() {
     static const TempDir* dir = [] {
         auto* d = new TempDir;
-        std::filesystem::create_directories((*d / "run").str());
-        for (const auto& [name, value] :
-             std::map<std::string, std::string>{{"ORVANE_HOST_PROGRAM", "/bin/true"},
-                                                {"ORVANE_GROUP_CONTAINERS", (*d / "groups").str()},
-                                                {"ORVANE_LOG_FILE", (*d / "log").str()},
-                                                {"XDG_RUNTIME_DIR", (*d / "run").str()},
-                                                {"LANG", "C.UTF-8"}}) {
+        auto env = sessionEnvironment(*d);
+        env["ORVANE_HOST_PROGRAM"] = "/bin/true";
+        for (const auto& [name, value] : env) {
             setenv(name.c_str(), value.c_str(), 1);
         }
         unsetenv("DISPLAY");
@@ -63,63 +59,63 @@ const TempDir& home() {
 
 template <class Api> class FileManagerModuleTest : public ::testing::Test {
   protected:
-    FileManagerModuleTest() {
+    void SetUp() override {
         std::filesystem::create_directories(folder.str());
         std::filesystem::remove(request("cut.txt").str());
         env.unset("ORVANE_FINDER_PROGRAM"); // the module finds the one built beside it
+        ASSERT_NE(provider, nullptr);
     }
-    GList* filesMenu(GObject* provider, const std::vector<Path>& paths) {
+    // The items for a selection of `paths`, or for the background of `folder` when it is given.
+    GList* menu(const std::vector<std::string>& paths, const std::string& folder = "") {
         GList* files = nullptr;
         for (const auto& path : paths) {
-            gchar* uri = g_filename_to_uri(path.str().c_str(), nullptr, nullptr);
-            files = g_list_append(files, fileInfo(uri != nullptr ? uri : path.str()));
-            g_free(uri);
+            files = g_list_append(files, fileInfo(path[0] == '/' ? "file://" + path : path));
         }
-        GList* items = Api::files(provider, files);
+        GObject* background = folder.empty() ? nullptr : fileInfo(folder);
+        GList* items =
+            background ? Api::background(provider, background) : Api::files(provider, files);
         g_list_free_full(files, g_object_unref);
+        g_clear_object(&background);
         return items;
     }
-    GList* backgroundMenu(GObject* provider, const std::string& uri) {
-        GObject* info = fileInfo(uri);
-        GList* items = Api::background(provider, info);
-        g_object_unref(info);
-        return items;
+    // Activates the item labelled `label` among `items`, as a click does.
+    void activate(GList* items, const std::string& label) {
+        GObject* item = nullptr;
+        tree<Api>(items, label, &item);
+        ASSERT_NE(item, nullptr) << label;
+        g_signal_emit_by_name(item, "activate");
+        g_object_unref(item);
     }
     Path request(std::string_view name) const {
         return (dir / "groups/K4W7P2Z9QD.tamsel.Orvane").appending(name);
     }
 
     const TempDir& dir = home();
+    GObject* provider = loadedProvider<Api>();
     ScopedEnv env;
     const Path folder = dir / "work/a b";
+    const std::string uri = "file://" + folder.str();
 };
 
 using Managers = ::testing::Types<Nautilus, Nemo>;
 TYPED_TEST_SUITE(FileManagerModuleTest, Managers);
 
 TYPED_TEST(FileManagerModuleTest, ExportsItsThreeEntryPointsAndNothingElse) {
-    const auto symbols = runProgram(
-        Path("/usr/bin/nm"), {"-D", "--defined-only", TypeParam::kModule}, {}, this->dir.path());
-    std::string names;
-    std::istringstream lines(symbols.out);
-    for (std::string address, kind, name; lines >> address >> kind >> name;) {
-        names += name + " ";
-    }
     const std::string p = TypeParam::kPrefix;
-    EXPECT_EQ(names,
-              p + "_module_initialize " + p + "_module_list_types " + p + "_module_shutdown ");
+    EXPECT_THAT(runProgram(Path("/usr/bin/nm"),
+                           {"-D", "--defined-only", "--format=just-symbols", TypeParam::kModule},
+                           {}, this->dir.path())
+                    .out,
+                p + "_module_initialize\n" + p + "_module_list_types\n" + p + "_module_shutdown\n");
 }
 
 TYPED_TEST(FileManagerModuleTest, TheMenuForFilesAndBackgroundWithPasteOnlyWhileACutWaits) {
-    GObject* provider = (home(), loadedProvider<TypeParam>());
-    ASSERT_NE(provider, nullptr);
-    EXPECT_EQ(this->filesMenu(provider, {}), nullptr) << "nothing selected: no items";
-    const std::string uri = "file://" + this->folder.str();
+    EXPECT_EQ(this->menu({}), nullptr) << "nothing selected: no items";
     for (const std::string elsewhere : {"sftp://host/x", "trash:///x", "recent:///"}) {
-        EXPECT_EQ(this->filesMenu(provider, {this->folder, Path(elsewhere)}), nullptr);
-        EXPECT_EQ(this->backgroundMenu(provider, elsewhere), nullptr);
+        EXPECT_EQ(this->menu({this->folder.str(), elsewhere}), nullptr);
+        EXPECT_EQ(this->menu({}, elsewhere), nullptr);
     }
-    const std::string files = tree<TypeParam>(this->filesMenu(provider, {this->folder}));
+    const std::string files = tree<TypeParam>(this->menu({this->folder.str()}));
     EXPECT_THAT(files, StartsWith("Orvane+\n  Copy Path\n  Cut\n  New File\n    Text File\n"));
     EXPECT_THAT(files, HasSubstr("PowerPoint")) << files;
     EXPECT_THAT(files, Not(HasSubstr("Pages"))) << "no Linux application makes it";
@@ -127,45 +123,29 @@ TYPED_TEST(FileManagerModuleTest, TheMenuForFilesAndBackgroundWithPasteOnlyWhile
 
     // The module asks for the menu again when a cut is written, so Paste shows at once.
     int updates = 0;
-    g_signal_connect_swapped(provider, "items-updated", G_CALLBACK(+[](int* n) { ++*n; }),
+    g_signal_connect_swapped(this->provider, "items-updated", G_CALLBACK(+[](int* n) { ++*n; }),
                              &updates);
     writeFile(this->request("cut.txt"), "/elsewhere/x");
-    ASSERT_TRUE(eventually(
-        [&] {
-            g_main_context_iteration(nullptr, FALSE);
-            return updates > 0;
-        },
-        10));
-    EXPECT_THAT(tree<TypeParam>(this->filesMenu(provider, {this->folder})),
+    ASSERT_TRUE(
+        eventually([&] { return g_main_context_iteration(nullptr, FALSE), updates > 0; }, 10));
+    EXPECT_THAT(tree<TypeParam>(this->menu({this->folder.str()})),
                 StartsWith("Orvane+\n  Copy Path\n  Cut\n  Paste\n  New File\n"));
-    EXPECT_THAT(tree<TypeParam>(this->backgroundMenu(provider, uri)),
+    EXPECT_THAT(tree<TypeParam>(this->menu({}, this->uri)),
                 StartsWith("Orvane+\n  Paste\n  New File\n"));
 }
 
 TYPED_TEST(FileManagerModuleTest, ActionsGetTheSelectionInOrderAndTheFolderIntact) {
-    GObject* provider = (home(), loadedProvider<TypeParam>());
-    ASSERT_NE(provider, nullptr);
-    const std::vector<Path> hostile = {this->folder.appending("two  blanks"),
-                                       this->folder.appending("line\nfeed"),
-                                       this->folder.appending("-rf")};
-    GObject* copy = nullptr;
-    tree<TypeParam>(this->filesMenu(provider, hostile), "Copy Path", &copy);
-    ASSERT_NE(copy, nullptr);
-    g_signal_emit_by_name(copy, "activate");
-    g_object_unref(copy);
-    const Path pasteboard = this->dir / "run/orvane/pasteboard.txt";
+    const std::vector<std::string> hostile = {this->folder.str() + "/two  blanks",
+                                              this->folder.str() + "/line\nfeed",
+                                              this->folder.str() + "/-rf"};
+    this->activate(this->menu(hostile), "Copy Path");
     // Copy Path clears the pasteboard before it fills it: wait for the paths, not the file.
-    const std::string paths =
-        hostile[0].str() + "\n" + hostile[1].str() + "\n" + hostile[2].str();
-    EXPECT_TRUE(eventually([&] { return readFile(pasteboard) == paths; }, 10))
+    const Path pasteboard = this->dir / "run/orvane/pasteboard.txt";
+    EXPECT_TRUE(eventually(
+        [&] { return readFile(pasteboard) == hostile[0] + "\n" + hostile[1] + "\n" + hostile[2]; },
+        10))
         << readFile(pasteboard);
-
-    GObject* markdown = nullptr;
-    tree<TypeParam>(this->backgroundMenu(provider, "file://" + this->folder.str()), "Markdown",
-                    &markdown);
-    ASSERT_NE(markdown, nullptr);
-    g_signal_emit_by_name(markdown, "activate");
-    g_object_unref(markdown);
+    this->activate(this->menu({}, this->uri), "Markdown");
     EXPECT_TRUE(eventually(
         [&] { return readFile(this->request("pending.txt")) == this->folder.str() + "\nmd"; }, 10))
         << readFile(this->request("pending.txt"));
@@ -176,15 +156,12 @@ TYPED_TEST(FileManagerModuleTest, AMissingOrHangingExtensionGivesNoItemsSoonAndA
     const Path hanging = this->dir / "hanging", silent = this->dir / "silent";
     writeFile(hanging, "#!/bin/sh\nexec sleep 10\n");
     writeFile(silent, "#!/bin/sh\nexec sleep 10 >&-\n");
-    for (const Path& script : {hanging, silent}) {
-        std::filesystem::permissions(script.str(), std::filesystem::perms::owner_all);
-    }
-    GObject* provider = (home(), loadedProvider<TypeParam>());
-    ASSERT_NE(provider, nullptr);
+    std::error_code missing;
     for (const Path& finder : {this->dir / "missing", hanging, silent}) {
+        std::filesystem::permissions(finder.str(), std::filesystem::perms::owner_all, missing);
         this->env.set("ORVANE_FINDER_PROGRAM", finder.str());
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(this->filesMenu(provider, {this->folder}), nullptr);
+        EXPECT_EQ(this->menu({this->folder.str()}), nullptr);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
     }
     const std::string log = readFile(this->dir / "log");
