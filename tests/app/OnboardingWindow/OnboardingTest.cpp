@@ -12,13 +12,9 @@ using ::testing::ElementsAre;
 
 class OnboardingTest : public ::testing::Test {
   protected:
+    OnboardingTest() { controller.showWindow(nullptr); }
     ~OnboardingTest() override { OnboardingWindowController::resetSharedForTesting(); }
 
-    void open() {
-        controller = std::make_unique<OnboardingWindowController>(system.platform());
-        controller->showWindow(nullptr);
-        view = controller->view();
-    }
     void tick(double seconds = 1.0) { system.mainQueue.advance(seconds); }
     std::size_t observers() const {
         return system.notifications.observerCount(kApplicationDidBecomeActiveNotification);
@@ -29,14 +25,11 @@ class OnboardingTest : public ::testing::Test {
     }
 
     test::TestPlatform system;
-    std::unique_ptr<OnboardingWindowController> controller;
-    std::shared_ptr<OnboardingView> view;
+    OnboardingWindowController controller{system.platform()};
+    std::shared_ptr<OnboardingView> view = controller.view();
 };
 
 TEST_F(OnboardingTest, PollingFollowsTheConditionsAndStopsWhenBothAreDone) {
-    open();
-    tick();
-    EXPECT_FALSE(view->step1Done);
     system.finderExtension.enabled = true;
     tick(0.5);
     EXPECT_FALSE(view->step1Done) << "only on the next tick";
@@ -50,58 +43,45 @@ TEST_F(OnboardingTest, PollingFollowsTheConditionsAndStopsWhenBothAreDone) {
     EXPECT_EQ(system.mainQueue.pendingCount(), 0u) << "nothing polls any more";
 }
 
-TEST_F(OnboardingTest, StepOneButtonAndTheReturnFromSettings) {
-    open();
+TEST_F(OnboardingTest, EachStepsButtonOpensItsSettingsAndComingBackCountsOnce) {
     const auto firstTimer = view->timer;
     system.events.clear();
     view->actionBtn->performClick();
     EXPECT_THAT(system.events, ElementsAre("policy regular", "activate"));
     EXPECT_EQ(system.finderExtension.managementShown, 1);
     EXPECT_FALSE(firstTimer->isValid()) << "polling restarts";
-
     userGoesToSettingsAndComesBack();
     EXPECT_TRUE(view->step1Done) << "coming back counts, even with the extension still off";
-    EXPECT_EQ(view->actionBtn->title, "onboarding.btn.step2");
     EXPECT_EQ(observers(), 0u) << "the observer fires once";
 
     view->actionBtn->performClick(); // step 2 now; each press adds an observer, all go at once
     view->actionBtn->performClick();
+    EXPECT_EQ(system.accessibility.prompts, 2);
+    EXPECT_THAT(system.workspace.opened,
+                ::testing::Each("x-apple.systempreferences:com.apple.preference.security?"
+                                "Privacy_Accessibility"));
     EXPECT_EQ(observers(), 2u);
     userGoesToSettingsAndComesBack();
     EXPECT_EQ(observers(), 0u);
-}
-
-TEST_F(OnboardingTest, StepTwoButtonPromptsOpensTheAccessibilityListThenFinishing) {
-    system.finderExtension.enabled = true;
-    open();
-    system.application.active = true;
-    view->actionBtn->performClick();
-    EXPECT_EQ(system.accessibility.prompts, 1);
-    EXPECT_THAT(system.workspace.opened,
-                ElementsAre("x-apple.systempreferences:com.apple.preference.security?"
-                            "Privacy_Accessibility"));
-    userGoesToSettingsAndComesBack();
     EXPECT_TRUE(view->step2Done);
     EXPECT_EQ(view->actionBtn->title, "onboarding.btn.done");
     view->actionBtn->performClick();
     EXPECT_TRUE(system.standardStore["onboardingComplete"]) << "finishing is remembered";
-    EXPECT_FALSE(controller->window()->visible);
+    EXPECT_FALSE(controller.window()->visible);
     EXPECT_EQ(system.application.policy, ActivationPolicy::accessory);
 }
 
 TEST_F(OnboardingTest, SkipAndTheCloseButtonCloseWithoutRemembering) {
-    open();
-    system.application.policy = ActivationPolicy::regular;
-    controller->window()->close();
-    EXPECT_FALSE(controller->window()->visible);
+    controller.window()->close();
+    EXPECT_FALSE(controller.window()->visible);
     EXPECT_THAT(system.application.policyChanges, ::testing::IsEmpty()) << "close only closes";
-    controller->window()->makeKeyAndOrderFront(nullptr);
+    controller.window()->makeKeyAndOrderFront(nullptr);
     for (const auto& sub : view->subviews()) {
         if (auto* b = dynamic_cast<Button*>(sub.get()); b && b->action == "skipTapped") {
             b->performClick();
         }
     }
-    EXPECT_FALSE(controller->window()->visible);
+    EXPECT_FALSE(controller.window()->visible);
     EXPECT_EQ(system.application.policy, ActivationPolicy::accessory);
     EXPECT_EQ(system.standardStore.count("onboardingComplete"), 0u);
 }
