@@ -35,8 +35,7 @@ template <class T> T next(std::deque<T>& answers, T otherwise) {
     return answer;
 }
 
-class FakeFileManager final : public FileManager, Recorder {
-  public:
+struct FakeFileManager final : FileManager, Recorder {
     using Recorder::Recorder;
 
     std::optional<Path> container = Path("/group");
@@ -45,8 +44,7 @@ class FakeFileManager final : public FileManager, Recorder {
     std::set<Path> failingWrites; // writes to these fail
     std::set<Path> unreadable;    // reads of these fail
     Path home = Path("/Users/tester");
-    std::vector<WriteMode> writeModes;
-    std::vector<std::string> askedGroups;
+    int containerQueries = 0;
     std::vector<std::pair<Path, Path>> moves;
     int journaledMoves = 0;           // moves given an observer to record their copies
     std::map<Path, Error> moveErrors; // what moving these answers (after moving, when partial)
@@ -54,7 +52,7 @@ class FakeFileManager final : public FileManager, Recorder {
     std::function<void(const Path&)> beforeCreate;
 
     std::optional<Path> containerURL(std::string_view groupIdentifier) override {
-        askedGroups.emplace_back(groupIdentifier);
+        containerQueries += groupIdentifier == "K4W7P2Z9QD.tamsel.Orvane" ? 1 : 0;
         return container;
     }
     using FileManager::readUTF8;
@@ -68,8 +66,7 @@ class FakeFileManager final : public FileManager, Recorder {
         }
         return found->second;
     }
-    Status writeUTF8(const Path& path, std::string_view text, WriteMode mode) override {
-        writeModes.push_back(mode);
+    Status writeUTF8(const Path& path, std::string_view text, WriteMode) override {
         if (failingWrites.count(path) != 0) {
             record("write failed " + path.lastComponent());
             return Error{13, "Permission denied: " + path.str()};
@@ -103,8 +100,7 @@ class FakeFileManager final : public FileManager, Recorder {
     }
 };
 
-class FakePasteboard final : public Pasteboard, Recorder {
-  public:
+struct FakePasteboard final : Pasteboard, Recorder {
     using Recorder::Recorder;
     std::map<std::string, std::string> contents; // type -> text
     void clearContents() override {
@@ -118,8 +114,7 @@ class FakePasteboard final : public Pasteboard, Recorder {
     }
 };
 
-class FakeWorkspace final : public Workspace, Recorder {
-  public:
+struct FakeWorkspace final : Workspace, Recorder {
     using Recorder::Recorder;
     std::vector<std::string> opened;
     std::set<std::string, std::less<>> installedApplications;
@@ -142,15 +137,13 @@ class FakeWorkspace final : public Workspace, Recorder {
 };
 
 // Defaults domains by name; each synchronization and removed domain is counted.
-class FakeUserDefaultsSuites final : public UserDefaultsSuites {
-  public:
+struct FakeUserDefaultsSuites final : UserDefaultsSuites {
     std::map<std::string, std::map<std::string, bool>> domains;
     std::set<std::string> refused; // suite names that give no defaults object
     int synchronizations = 0;
     std::vector<std::string> removedDomains;
 
-    class Domain final : public UserDefaults {
-      public:
+    struct Domain final : UserDefaults {
         Domain(std::map<std::string, bool>& store, FakeUserDefaultsSuites& suites)
             : store_(store), suites_(suites) {}
         bool boolForKey(std::string_view key) override {
@@ -164,8 +157,6 @@ class FakeUserDefaultsSuites final : public UserDefaultsSuites {
         void removePersistentDomain(std::string_view name) override {
             suites_.removedDomains.emplace_back(name);
         }
-
-      private:
         std::map<std::string, bool>& store_;
         FakeUserDefaultsSuites& suites_;
     };
@@ -177,23 +168,19 @@ class FakeUserDefaultsSuites final : public UserDefaultsSuites {
     }
 };
 
-class FakeProcessLauncher final : public ProcessLauncher, Recorder {
-  public:
+struct FakeProcessLauncher final : ProcessLauncher, Recorder {
     using Recorder::Recorder;
-    struct Launch {
-        Path executable;
-        std::vector<std::string> arguments;
-    };
-    std::vector<Launch> launches;
     Status launch(const Path& executable, const std::vector<std::string>& arguments) override {
-        launches.push_back({executable, arguments});
-        record("launch " + executable.str());
+        std::string event = "launch " + executable.str();
+        for (const auto& argument : arguments) {
+            event += " " + argument;
+        }
+        record(event);
         return ok();
     }
 };
 
-class RecordingLogSink final : public LogSink {
-  public:
+struct RecordingLogSink final : LogSink {
     struct Line {
         std::string subsystem, category, message;
     };
@@ -211,8 +198,7 @@ class RecordingLogSink final : public LogSink {
     }
 };
 
-class FakeBundle final : public Bundle {
-  public:
+struct FakeBundle final : Bundle {
     std::map<std::string, std::string, std::less<>> strings;
     std::map<std::string, std::string, std::less<>> info;
     std::string localizedString(std::string_view key) override {
@@ -225,8 +211,7 @@ class FakeBundle final : public Bundle {
     }
 };
 
-class FakeFinderSyncController final : public FinderSyncController {
-  public:
+struct FakeFinderSyncController final : FinderSyncController {
     std::optional<std::set<Path>> directories;
     std::optional<std::vector<Path>> selection;
     std::optional<Path> target;
@@ -239,8 +224,7 @@ class FakeFinderSyncController final : public FinderSyncController {
     std::optional<Path> targetedURL() override { return target; }
 };
 
-class FakeSymbolCatalog final : public SymbolCatalog {
-  public:
+struct FakeSymbolCatalog final : SymbolCatalog {
     std::set<std::string> missing;
     ImagePtr systemSymbol(std::string_view name) override {
         if (missing.count(std::string(name)) != 0) {
@@ -253,8 +237,7 @@ class FakeSymbolCatalog final : public SymbolCatalog {
 };
 
 // The global queue, run when the test says.
-class ManualQueue final : public BackgroundQueue {
-  public:
+struct ManualQueue final : BackgroundQueue {
     std::deque<std::function<void()>> tasks;
     void async(std::function<void()> task) override { tasks.push_back(std::move(task)); }
     // Runs the queued tasks, including those they queue, in order.
@@ -265,20 +248,18 @@ class ManualQueue final : public BackgroundQueue {
     }
 };
 
-class FakeApplication final : public Application, Recorder {
-  public:
+struct FakeApplication final : Application, Recorder {
     FakeApplication(Events& events, NotificationCenter& notifications)
         : Recorder(events), notifications_(notifications) {}
 
     ActivationPolicy policy = ActivationPolicy::regular;
-    std::vector<ActivationPolicy> policyChanges;
     bool active = false;
     int terminations = 0;
     ApplicationDelegate* delegate = nullptr;
 
     void setDelegate(ApplicationDelegate* d) override { delegate = d; }
     bool setActivationPolicy(ActivationPolicy p) override {
-        policyChanges.push_back(policy = p);
+        policy = p;
         record(std::string("policy ") + (p == ActivationPolicy::regular     ? "regular"
                                          : p == ActivationPolicy::accessory ? "accessory"
                                                                             : "prohibited"));
@@ -314,13 +295,10 @@ class FakeApplication final : public Application, Recorder {
     // The user leaves for another application (System Settings, say) and comes back.
     void userLeaves() { active = false; }
     void userReturns() { activateIgnoringOtherApps(false); }
-
-  private:
     NotificationCenter& notifications_;
 };
 
-class FakeStatusBar final : public StatusBar, Recorder {
-  public:
+struct FakeStatusBar final : StatusBar, Recorder {
     using Recorder::Recorder;
     StatusItemPtr statusItem(double length) override {
         record("status item");
@@ -328,8 +306,7 @@ class FakeStatusBar final : public StatusBar, Recorder {
     }
 };
 
-class FakeAlertPresenter final : public AlertPresenter {
-  public:
+struct FakeAlertPresenter final : AlertPresenter {
     std::vector<Alert> shown;
     std::deque<int> responses;        // answers in turn; the first button when none is left
     std::function<void()> whileShown; // runs while the alert is on screen
@@ -342,22 +319,18 @@ class FakeAlertPresenter final : public AlertPresenter {
     }
 };
 
-class FakeLoginItems final : public LoginItemService, Recorder {
-  public:
+struct FakeLoginItems final : LoginItemService, Recorder {
     using Recorder::Recorder;
     bool fail = false;
     Status registerMainApp() override { return result("login item register"); }
     Status unregisterMainApp() override { return result("login item unregister"); }
-
-  private:
     Status result(std::string event) const {
         record(std::move(event));
         return fail ? Status(Error{1, "Operation not permitted"}) : ok();
     }
 };
 
-class FakeAccessibility final : public AccessibilityTrust {
-  public:
+struct FakeAccessibility final : AccessibilityTrust {
     bool trusted = false;
     int prompts = 0;
     bool isProcessTrusted() override { return trusted; }
@@ -367,16 +340,14 @@ class FakeAccessibility final : public AccessibilityTrust {
     }
 };
 
-class FakeFinderExtensionSettings final : public FinderExtensionSettings {
-  public:
+struct FakeFinderExtensionSettings final : FinderExtensionSettings {
     bool enabled = false;
     int managementShown = 0;
     bool isExtensionEnabled() override { return enabled; }
     void showExtensionManagementInterface() override { ++managementShown; }
 };
 
-class FakeUpdaterController final : public UpdaterController {
-  public:
+struct FakeUpdaterController final : UpdaterController {
     int checks = 0;
     bool performAction(std::string_view selector, Sender) override {
         checks += selector == "checkForUpdates:" ? 1 : 0;
@@ -384,8 +355,7 @@ class FakeUpdaterController final : public UpdaterController {
     }
 };
 
-class FakeSoftwareUpdater final : public SoftwareUpdater, Recorder {
-  public:
+struct FakeSoftwareUpdater final : SoftwareUpdater, Recorder {
     using Recorder::Recorder;
     std::vector<std::shared_ptr<FakeUpdaterController>> made;
     std::shared_ptr<UpdaterController> makeStandardController(bool startingUpdater) override {
@@ -394,8 +364,7 @@ class FakeSoftwareUpdater final : public SoftwareUpdater, Recorder {
     }
 };
 
-class FakeScriptRunner final : public ScriptRunner, Recorder {
-  public:
+struct FakeScriptRunner final : ScriptRunner, Recorder {
     using Recorder::Recorder;
     std::vector<std::string> scripts;
     std::deque<std::optional<ScriptError>> results; // in turn; success when none is left
@@ -410,8 +379,7 @@ class FakeScriptRunner final : public ScriptRunner, Recorder {
     }
 };
 
-class FakeSleeper final : public Sleeper, Recorder {
-  public:
+struct FakeSleeper final : Sleeper, Recorder {
     using Recorder::Recorder;
     void sleepFor(double seconds) override {
         record("sleep " + std::to_string(seconds).substr(0, 3));
@@ -419,8 +387,7 @@ class FakeSleeper final : public Sleeper, Recorder {
 };
 
 // Every double, and the Platform made of them.
-class TestPlatform {
-  public:
+struct TestPlatform {
     Events events;
     FakeFileManager files{events};
     FakePasteboard pasteboard{events};
