@@ -1,5 +1,6 @@
 #include "shared/RequestHandoff.h"
 
+#include "platform/Text.h"
 #include "platform/linux/LinuxFileManager.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPlatform.h"
@@ -22,6 +23,17 @@ class RequestHandoffTest : public ::testing::Test {
     test::FakeFileManager& files = system.files;
     Log log{system.log, "tamsel.Orvane-", "AppDelegate"};
 };
+
+TEST(TextTest, ValidatesUTF8) {
+    EXPECT_TRUE(isValidUTF8(""));
+    EXPECT_TRUE(isValidUTF8("caf\xC3\xA9 \xF0\x9F\x93\x81"));
+    EXPECT_FALSE(isValidUTF8("\xC3"));             // truncated
+    EXPECT_FALSE(isValidUTF8("\xC0\xAF"));         // overlong slash
+    EXPECT_FALSE(isValidUTF8("\xED\xA0\x80"));     // surrogate
+    EXPECT_FALSE(isValidUTF8("\xF4\x90\x80\x80")); // past U+10FFFF
+    EXPECT_FALSE(isValidUTF8("\xFF"));
+    EXPECT_FALSE(isValidUTF8("ok\x80"));
+}
 
 // The round-trip rule: what the extension writes, the host's line parsing must give back as it
 // was; else a cut of one item moves others. The parsing trims Unicode blanks at the ends.
