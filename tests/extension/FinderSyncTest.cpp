@@ -88,14 +88,13 @@ TEST_F(FinderSyncTest, TitlesComeFromTheTableAndMissingSymbolsLeaveNoImage) {
 }
 
 TEST_F(FinderSyncTest, CopyPathPutsOnlyPlainTextPathsOnThePasteboard) {
-    system.pasteboard.contents = {{"public.file-url", "file:///old"}};
     extension.copyPath(nullptr);
     EXPECT_THAT(system.events, IsEmpty()) << "no selection: the pasteboard is left alone";
     select({Path("/a/b c.txt"), Path("/a/c/")});
     extension.copyPath(nullptr);
-    EXPECT_EQ(system.pasteboard.contents,
-              (std::map<std::string, std::string>{{"public.utf8-plain-text", "/a/b c.txt\n/a/c"}}));
-    EXPECT_THAT(system.events, ElementsAre("pasteboard clear", "pasteboard set"));
+    EXPECT_THAT(
+        system.events,
+        ElementsAre("pasteboard clear", "pasteboard set public.utf8-plain-text=/a/b c.txt\n/a/c"));
 }
 
 TEST_F(FinderSyncTest, CutRecordsTheListAndLogsTheCountEvenWhenTheWriteFails) {
@@ -133,26 +132,29 @@ TEST_F(FinderSyncTest, PathsTheHostWouldReadAsOthersAreRefusedWholeAndLogged) {
     }
 }
 
-TEST_F(FinderSyncTest, NewFileGoesBesideASelectedFileIntoASelectedFolderElseTheTarget) {
+// New files go beside a selected file; a paste goes into a selected folder, else the target.
+TEST_F(FinderSyncTest, NewFileAndPasteFolderResolution) {
     system.files.files[Path("/a/b.txt")] = "";
     system.files.directories = {Path("/a/c"), Path("/Apps/Tool.app")};
-    const std::vector<
-        std::tuple<std::optional<std::vector<Path>>, std::optional<Path>, std::string>>
-        cases = {
-            {{{Path("/a/b.txt")}}, Path("/elsewhere"), "/a"},             // a file: its folder
-            {{{Path("/a/c"), Path("/a/b.txt")}}, std::nullopt, "/a/c"},   // a folder: itself
-            {{{Path("/Apps/Tool.app")}}, std::nullopt, "/Apps/Tool.app"}, // a package is a folder
-            {{{Path("/gone/x")}}, Path("/t"), "/gone"}, // failed lookup: not a folder
-            {{{Path("/top.txt")}}, std::nullopt, "/"},
-            {std::vector<Path>{}, Path("/a"), "/a"},
-            {std::nullopt, Path("/a"), "/a"},
-            {std::nullopt, std::nullopt, "/Users/tester/Desktop"},
-        };
-    for (const auto& [selection, target, expected] : cases) {
+    const std::optional<Path> none;
+    for (const auto& [selection, target, create, paste] :
+         std::vector<std::tuple<std::optional<std::vector<Path>>, std::optional<Path>, std::string,
+                                std::string>>{
+             {{{Path("/a/b.txt")}}, Path("/t"), "/a", "/t"},
+             {{{Path("/a/c"), Path("/a/b.txt")}}, none, "/a/c", "/a/c"},
+             {{{Path("/Apps/Tool.app")}}, none, "/Apps/Tool.app", "/Apps/Tool.app"}, // a package
+             {{{Path("/gone/x")}}, Path("/t"), "/gone", "/t"}, // failed lookup: not a folder
+             {{{Path("/top.txt")}}, none, "/", "nowhere"},
+             {std::vector<Path>{}, Path("/a"), "/a", "/a"},
+             {std::nullopt, Path("/a"), "/a", "/a"},
+             {std::nullopt, none, "/Users/tester/Desktop", "nowhere"}}) {
+        system.files.setRequest(handoff::kPasteFile, "nowhere");
         system.finder.selection = selection;
         system.finder.target = target;
         extension.createTxt(nullptr);
-        EXPECT_EQ(system.files.request(handoff::kPendingFile), expected + "\ntxt") << expected;
+        extension.pasteItems(nullptr);
+        EXPECT_EQ(system.files.request(handoff::kPendingFile), create + "\ntxt") << create;
+        EXPECT_EQ(system.files.request(handoff::kPasteFile), paste) << create;
     }
 }
 
@@ -174,24 +176,6 @@ TEST_F(FinderSyncTest, EveryNewFileActionSendsItsExtension) {
     EXPECT_EQ(kinds, 16);
     EXPECT_FALSE(extension.performAction("createKey", nullptr));
     EXPECT_FALSE(extension.performAction("deleteItems:", nullptr));
-}
-
-TEST_F(FinderSyncTest, PasteGoesIntoASelectedFolderElseTheTarget) {
-    system.files.files[Path("/a/b.txt")] = "";
-    system.files.directories = {Path("/a/c")};
-    select({Path("/a/b.txt")});
-    extension.pasteItems(nullptr);
-    EXPECT_THAT(system.events, IsEmpty()) << "a file and no target: nowhere to go";
-    std::vector<std::string> destinations;
-    system.finder.target = Path("/target");
-    for (const auto& selection : std::vector<std::optional<std::vector<Path>>>{
-             {{Path("/a/b.txt")}}, {{Path("/a/c"), Path("/a/b.txt")}}, std::nullopt}) {
-        system.finder.selection = selection;
-        extension.pasteItems(nullptr);
-        destinations.push_back(*system.files.request(handoff::kPasteFile));
-    }
-    EXPECT_THAT(destinations, ElementsAre("/target", "/a/c", "/target"));
-    EXPECT_THAT(system.workspace.opened, ::testing::Each("orvaneplus://paste"));
 }
 
 TEST_F(FinderSyncTest, HiddenFilesToggleFlipsThePreferenceAndRestartsFinder) {

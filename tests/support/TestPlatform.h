@@ -4,6 +4,7 @@
 // file writes and URL openings across services.
 
 #include "platform/Platform.h"
+#include "platform/Text.h"
 #include "platform/linux/LinuxGraphics.h"
 #include "platform/linux/LinuxRunLoop.h"
 
@@ -102,14 +103,9 @@ struct FakeFileManager final : FileManager, Recorder {
 
 struct FakePasteboard final : Pasteboard, Recorder {
     using Recorder::Recorder;
-    std::map<std::string, std::string> contents; // type -> text
-    void clearContents() override {
-        contents.clear();
-        record("pasteboard clear");
-    }
+    void clearContents() override { record("pasteboard clear"); }
     bool setString(std::string_view text, std::string_view type) override {
-        contents[std::string(type)] = std::string(text);
-        record("pasteboard set");
+        record(concat({"pasteboard set ", type, "=", text}));
         return true;
     }
 };
@@ -212,11 +208,10 @@ struct FakeBundle final : Bundle {
 };
 
 struct FakeFinderSyncController final : FinderSyncController {
-    std::optional<std::set<Path>> directories;
     std::optional<std::vector<Path>> selection;
     std::optional<Path> target;
     int selectionQueries = 0;
-    void setDirectoryURLs(std::set<Path> urls) override { directories = std::move(urls); }
+    void setDirectoryURLs(std::set<Path>) override {}
     std::optional<std::vector<Path>> selectedItemURLs() override {
         ++selectionQueries;
         return selection;
