@@ -4,6 +4,7 @@
 
 #include "tests/platform/contract/Contract.h"
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -30,25 +31,23 @@ class PlatformContractTest : public ::testing::Test {
 
 TEST_F(PlatformContractTest, TheGroupContainerIsAFolderOfTheGroupsName) {
     const auto container = files.containerURL("K4W7P2Z9QD.tamsel.Orvane");
-    ASSERT_TRUE(container);
-    EXPECT_TRUE(container->isAbsolute());
+    ASSERT_TRUE(container && container->isAbsolute());
     EXPECT_EQ(container->lastComponent(), "K4W7P2Z9QD.tamsel.Orvane");
     EXPECT_EQ(files.isDirectory(*container), true);
+    EXPECT_TRUE(files.homeDirectory().isAbsolute());
 }
 
 TEST_F(PlatformContractTest, ReadsUTF8TextAndRefusesEverythingElseWithoutWaiting) {
-    writeFile(dir / "ok.txt", "/caf\xC3\xA9\n");
-    EXPECT_EQ(*files.readUTF8(dir / "ok.txt"), "/caf\xC3\xA9\n");
-    writeFile(dir / "bom.txt", "\xEF\xBB\xBF/a");
-    EXPECT_EQ(*files.readUTF8(dir / "bom.txt"), "/a");
+    writeFile(dir / "ok.txt", "\xEF\xBB\xBF/caf\xC3\xA9\n");
+    EXPECT_EQ(*files.readUTF8(dir / "ok.txt"), "/caf\xC3\xA9\n") << "without its BOM";
     writeFile(dir / "latin1.txt", "/caf\xE9");
-    EXPECT_FALSE(files.readUTF8(dir / "latin1.txt"));
-    EXPECT_EQ(files.readUTF8(dir / "missing.txt").error().code, ENOENT);
-    EXPECT_FALSE(files.readUTF8(dir.path())) << "a folder is not a text";
     ASSERT_EQ(mkfifo((dir / "fifo").str().c_str(), 0600), 0);
+    fs::create_symlink((dir / "ok.txt").str(), (dir / "link").str());
+    EXPECT_EQ(files.readUTF8(dir / "missing.txt").error().code, ENOENT);
+    EXPECT_FALSE(files.readUTF8(dir / "latin1.txt"));
+    EXPECT_FALSE(files.readUTF8(dir.path())) << "a folder is not a text";
     EXPECT_FALSE(files.readUTF8(dir / "fifo")) << "and it did not wait for a writer";
     EXPECT_FALSE(files.readUTF8(dir / "ok.txt", {4, true})) << "longer than allowed";
-    fs::create_symlink((dir / "ok.txt").str(), (dir / "link").str());
     EXPECT_TRUE(files.readUTF8(dir / "link"));
     EXPECT_FALSE(files.readUTF8(dir / "link", {SIZE_MAX, false}));
 }
@@ -72,13 +71,12 @@ TEST_F(PlatformContractTest, KindsAndExistenceAreTheItemsOwnLinksNotFollowed) {
     writeFile(dir / "f", "");
     fs::create_directory_symlink((dir / "Tool.app").str(), (dir / "link").str());
     fs::create_symlink("/nonexistent", (dir / "dangling").str());
-    EXPECT_EQ(files.isDirectory(dir / "Tool.app"), true);
-    EXPECT_EQ(files.isDirectory(dir / "f"), false);
-    EXPECT_EQ(files.isDirectory(dir / "link"), false);
-    EXPECT_EQ(files.isDirectory(dir / "missing"), std::nullopt);
+    for (const auto& [name, kind] : std::vector<std::pair<std::string, std::optional<bool>>>{
+             {"Tool.app", true}, {"f", false}, {"link", false}, {"missing", std::nullopt}}) {
+        EXPECT_EQ(files.isDirectory(dir / name), kind) << name;
+    }
     EXPECT_TRUE(files.fileExists(dir / "dangling"));
     EXPECT_FALSE(files.fileExists(dir / "missing"));
-    EXPECT_TRUE(files.homeDirectory().isAbsolute());
 }
 
 TEST_F(PlatformContractTest, ExclusiveCreationNeverReplacesAnyKindOfItem) {
@@ -101,9 +99,7 @@ TEST_F(PlatformContractTest, ExclusiveCreationNeverReplacesAnyKindOfItem) {
         racers.emplace_back(
             [&] { winners += files.createFileExclusively(dir / "race.txt", "r") ? 1 : 0; });
     }
-    for (auto& racer : racers) {
-        racer.join();
-    }
+    std::for_each(racers.begin(), racers.end(), [](std::thread& racer) { racer.join(); });
     EXPECT_EQ(winners, 1);
     EXPECT_EQ(countEntries(dir.path()), 4u);
 }
@@ -120,15 +116,12 @@ TEST_F(PlatformContractTest, MovesNeverReplaceAndRemovalTakesAFolderWhole) {
     ASSERT_TRUE(files.removeItem(dir / "c"));
     EXPECT_EQ(countEntries(dir.path()), 1u);
 
+    // A path holding NUL is refused, never cut short.
     const Path nul((dir / "b").str() + std::string("\0/x", 3));
-    EXPECT_FALSE(files.readUTF8(nul));
-    EXPECT_FALSE(files.writeUTF8(nul, "x", WriteMode::atomic));
-    EXPECT_FALSE(files.createFileExclusively(nul, "x"));
-    EXPECT_FALSE(files.moveItem(dir / "b", nul, nullptr));
-    EXPECT_FALSE(files.removeItem(nul));
-    EXPECT_FALSE(files.fileExists(nul));
-    EXPECT_EQ(files.isDirectory(nul), std::nullopt);
-    EXPECT_EQ(readFile(dir / "b"), "b") << "a path holding NUL is refused, never cut short";
+    EXPECT_FALSE(files.readUTF8(nul) || files.writeUTF8(nul, "x", WriteMode::atomic) ||
+                 files.createFileExclusively(nul, "x") || files.moveItem(dir / "b", nul, nullptr) ||
+                 files.removeItem(nul) || files.fileExists(nul) || files.isDirectory(nul));
+    EXPECT_EQ(readFile(dir / "b"), "b");
 }
 
 TEST_F(PlatformContractTest, UserDefaultsPersistPerDomainAndCanBeRemoved) {
