@@ -36,7 +36,13 @@ TEST(UrlMessageTest, OnlyWellFormedMessagesAreTaken) {
 
 class HostInstanceTest : public ::testing::Test {
   protected:
-    HostInstanceTest() { env.set("XDG_RUNTIME_DIR", dir.path().str()); }
+    // This process claims the host: its URL server delivers what `deliver` is given.
+    UrlServer serve(UrlServer::Deliver deliver, double clientTimeout = UrlServer::kClientTimeout) {
+        env.set("XDG_RUNTIME_DIR", dir.path().str());
+        auto claim = claimHost({});
+        EXPECT_TRUE(claim && claim->primary);
+        return UrlServer(loop, *claim, log, std::move(deliver), clientTimeout);
+    }
 
     // Sends raw bytes to the host's socket (pausing `pause` seconds after the first `split`
     // bytes) and returns its answer.
@@ -65,22 +71,16 @@ class HostInstanceTest : public ::testing::Test {
     test::ScopedEnv env;
     test::RecordingLogSink sink;
     Log log{sink, "tamsel.Orvane-", "URLDelivery"};
+    LinuxRunLoop loop;
 };
 
 TEST_F(HostInstanceTest, TheFirstClaimServesAndLaterOnesHandTheirURLsOver) {
-    auto first = claimHost({});
-    ASSERT_TRUE(first) << first.error().localizedDescription;
-    ASSERT_TRUE(first->primary);
-    EXPECT_EQ(test::readFile(dir / "orvane/host.lock"), std::to_string(getpid()) + "\n");
-
-    LinuxRunLoop loop;
     std::vector<std::vector<std::string>> delivered;
-    UrlServer server(loop, *first, log, [&](std::vector<std::string> urls) {
+    const auto server = serve([&](std::vector<std::string> urls) {
         delivered.push_back(std::move(urls));
-        if (delivered.size() == 3) {
-            loop.stop();
-        }
+        delivered.size() == 3 ? loop.stop() : void();
     });
+    EXPECT_EQ(test::readFile(dir / "orvane/host.lock"), std::to_string(getpid()) + "\n");
     std::thread others([&] {
         for (const char* url : {"orvaneplus://create", "orvaneplus://paste"}) {
             const auto second = claimHost({url});
@@ -101,12 +101,8 @@ TEST_F(HostInstanceTest, TheFirstClaimServesAndLaterOnesHandTheirURLsOver) {
 }
 
 TEST_F(HostInstanceTest, EachConnectionHasItsOwnDeadline) {
-    auto claim = claimHost({});
-    ASSERT_TRUE(claim && claim->primary);
-    LinuxRunLoop loop;
     int delivered = 0;
-    UrlServer server(
-        loop, *claim, log, [&](auto) { ++delivered == 2 ? loop.stop() : void(); }, 1.0);
+    const auto server = serve([&](auto) { ++delivered == 2 ? loop.stop() : void(); }, 1.0);
     std::thread clients([&] {
         const std::string message = UrlServer::makeMessage({"orvaneplus://paste"});
         EXPECT_EQ(sendRaw(message), "OK\n"); // its descriptor is free again at once
@@ -121,11 +117,8 @@ TEST_F(HostInstanceTest, EachConnectionHasItsOwnDeadline) {
 }
 
 TEST_F(HostInstanceTest, ABusyMainThreadStillAcknowledgesAtOnceAndGetsTheURLsLater) {
-    auto claim = claimHost({});
-    ASSERT_TRUE(claim && claim->primary);
-    LinuxRunLoop loop; // not running: the main thread is busy with a long move
-    std::vector<std::string> delivered;
-    UrlServer server(loop, *claim, log, [&](std::vector<std::string> urls) {
+    std::vector<std::string> delivered; // the loop is not running: the main thread is busy
+    const auto server = serve([&](std::vector<std::string> urls) {
         delivered = std::move(urls);
         loop.stop();
     });
@@ -150,10 +143,7 @@ TEST_F(HostInstanceTest, OutOfDescriptorsThePauseIsLoggedOnceAndServingResumes) 
     const pid_t child = fork();
     if (child == 0) {
         close(ready[0]);
-        auto claim = claimHost({});
-        LinuxRunLoop loop;
-        test::RecordingLogSink childSink;
-        UrlServer server(loop, *claim, Log(childSink, "s", "c"), [&](auto) { loop.stop(); });
+        const auto server = serve([&](auto) { loop.stop(); });
         std::vector<int> hoard;
         rlimit limit{64, 64};
         setrlimit(RLIMIT_NOFILE, &limit);
@@ -169,7 +159,7 @@ TEST_F(HostInstanceTest, OutOfDescriptorsThePauseIsLoggedOnceAndServingResumes) 
         });
         loop.asyncAfter(20, [&] { loop.stop(); });
         loop.run();
-        test::writeFile(record, ::testing::PrintToString(childSink.messages()));
+        test::writeFile(record, ::testing::PrintToString(sink.messages()));
         _exit(0);
     }
     close(ready[1]);
