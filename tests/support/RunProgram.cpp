@@ -3,9 +3,9 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace orv::test {
 
@@ -24,40 +24,36 @@ RunningProgram::RunningProgram(const Path& program, const std::vector<std::strin
                                const Environment& environment, const Path& workingDirectory,
                                const Path& outputDirectory)
     : out_(outputDirectory.appending("stdout")), err_(outputDirectory.appending("stderr")) {
-    std::vector<std::string> args{program.str()}, env;
-    args.insert(args.end(), arguments.begin(), arguments.end());
+    std::vector<std::string> strings{program.str()};
+    strings.insert(strings.end(), arguments.begin(), arguments.end());
+    const std::size_t firstVariable = strings.size();
     for (const auto& [name, value] : environment) {
-        env.push_back(name + "=" + value);
+        strings.push_back(name + "=" + value);
     }
     if (environment.count("PATH") == 0) {
-        env.emplace_back("PATH=/usr/local/bin:/usr/bin:/bin");
+        strings.emplace_back("PATH=/usr/local/bin:/usr/bin:/bin");
     }
     std::vector<char*> argv, envp;
-    for (auto* list : {&args, &env}) {
-        auto& pointers = list == &args ? argv : envp;
-        for (auto& s : *list) {
-            pointers.push_back(s.data());
+    for (std::size_t i = 0; i < strings.size(); ++i) {
+        (i < firstVariable ? argv : envp).push_back(strings[i].data());
+    }
+    argv.push_back(nullptr);
+    envp.push_back(nullptr);
+    const int out = open(out_.str().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int err = open(err_.str().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // A process group of its own, so that what it starts ends with it. Between fork and exec,
+    // only calls that are safe in a child of a threaded process.
+    pid_ = fork();
+    if (pid_ == 0) {
+        const int in = open("/dev/null", O_RDONLY);
+        if (setpgid(0, 0) == 0 && dup2(in, 0) == 0 && dup2(out, 1) == 1 && dup2(err, 2) == 2 &&
+            chdir(workingDirectory.str().c_str()) == 0) {
+            execve(argv[0], argv.data(), envp.data());
         }
-        pointers.push_back(nullptr);
+        _exit(127);
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_.str().c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_.str().c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.str().c_str());
-    // A group of its own, so that what it starts ends with it.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    if (posix_spawn(&pid_, argv[0], &actions, &attributes, argv.data(), envp.data()) != 0) {
-        pid_ = -1;
-    }
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
+    close(out);
+    close(err);
 }
 
 RunningProgram::~RunningProgram() {
