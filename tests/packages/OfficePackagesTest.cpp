@@ -21,22 +21,13 @@ struct Kind {
     std::string ext;
     std::string_view (*package)();
     std::string filter; // LibreOffice's import filter
-    std::string pythonCheck;
     friend void PrintTo(const Kind& kind, std::ostream* os) { *os << kind.ext; }
 };
 
 const std::vector<Kind> kKinds = {
-    {"docx", templates::emptyDocxPackage, "MS Word 2007 XML",
-     "import docx, sys\n"
-     "d = docx.Document(sys.argv[1])\n"
-     "assert [p.text for p in d.paragraphs] == [''], d.paragraphs\n"},
-    {"xlsx", templates::emptyXlsxPackage, "Calc MS Excel 2007 XML",
-     "import openpyxl, sys\n"
-     "wb = openpyxl.load_workbook(sys.argv[1])\n"
-     "assert wb.sheetnames == ['Sheet1'], wb.sheetnames\n"
-     "ws = wb['Sheet1']\n"
-     "assert ws.max_row == 1 and ws.max_column == 1 and ws['A1'].value is None\n"},
-    {"pptx", templates::emptyPptxPackage, "Impress MS PowerPoint 2007 XML", ""}};
+    {"docx", templates::emptyDocxPackage, "MS Word 2007 XML"},
+    {"xlsx", templates::emptyXlsxPackage, "Calc MS Excel 2007 XML"},
+    {"pptx", templates::emptyPptxPackage, "Impress MS PowerPoint 2007 XML"}};
 
 class OfficePackagesTest : public ::testing::TestWithParam<Kind> {
   protected:
@@ -66,17 +57,11 @@ TEST_P(OfficePackagesTest, StoredBytesAreWhatThePartsPackTo) {
         << " has drifted from its parts: build the office-templates target and commit";
 }
 
-TEST_P(OfficePackagesTest, PythonReadsTheContainerAndItsPartsAndRelationshipsHold) {
+TEST_P(OfficePackagesTest, PythonReadsTheContainerItsPartsAndRelationshipsAndFindsItEmpty) {
     ORVANE_REQUIRE_PROGRAM("python3");
-    const Path python("/usr/bin/python3");
-    const auto result = run(
-        python, {ORVANE_CHECK_PACKAGE_SCRIPT, written().str(), template_(""), template_(".parts")});
+    const auto result = run(Path("/usr/bin/python3"),
+                            {ORVANE_CHECK_PACKAGE_SCRIPT, written().str(), template_("")});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    if (!GetParam().pythonCheck.empty()) {
-        writeFile(dir / "check.py", GetParam().pythonCheck);
-        const auto read = run(python, {(dir / "check.py").str(), written().str()});
-        EXPECT_EQ(read.exitCode, 0) << read.err;
-    }
 }
 
 TEST_P(OfficePackagesTest, EveryPartValidatesAgainstTheSchemas) {
