@@ -1,6 +1,5 @@
 #include "shared/RequestHandoff.h"
 
-#include "platform/Text.h"
 #include "platform/linux/LinuxFileManager.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPlatform.h"
@@ -24,17 +23,6 @@ class RequestHandoffTest : public ::testing::Test {
     Log log{system.log, "tamsel.Orvane-", "AppDelegate"};
 };
 
-TEST(TextTest, ValidatesUTF8) {
-    EXPECT_TRUE(isValidUTF8(""));
-    EXPECT_TRUE(isValidUTF8("caf\xC3\xA9 \xF0\x9F\x93\x81"));
-    EXPECT_FALSE(isValidUTF8("\xC3"));             // truncated
-    EXPECT_FALSE(isValidUTF8("\xC0\xAF"));         // overlong slash
-    EXPECT_FALSE(isValidUTF8("\xED\xA0\x80"));     // surrogate
-    EXPECT_FALSE(isValidUTF8("\xF4\x90\x80\x80")); // past U+10FFFF
-    EXPECT_FALSE(isValidUTF8("\xFF"));
-    EXPECT_FALSE(isValidUTF8("ok\x80"));
-}
-
 // The round-trip rule: what the extension writes, the host's line parsing must give back as it
 // was; else a cut of one item moves others. The parsing trims Unicode blanks at the ends.
 TEST(CarriedIntactTest, OnlyPathsThatParseBackUnchangedTravel) {
@@ -51,6 +39,10 @@ TEST(CarriedIntactTest, OnlyPathsThatParseBackUnchangedTravel) {
         {"/w/x\r", "holds a line break"},
         {std::string("/w/a\0/etc/passwd", 16), "holds a NUL byte"},
         {"/w/caf\xE9.txt", "is not valid UTF-8"},
+        {"/w/\xF0\x9F\x93\x81 truncated \xC3", "is not valid UTF-8"},
+        {"/w/overlong \xC0\xAF", "is not valid UTF-8"},
+        {"/w/surrogate \xED\xA0\x80", "is not valid UTF-8"},
+        {"/w/past U+10FFFF \xF4\x90\x80\x80", "is not valid UTF-8"},
     };
     for (const auto& [path, why] : cases) {
         EXPECT_EQ(whyNotCarried(path), why) << path;

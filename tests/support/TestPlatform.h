@@ -383,6 +383,17 @@ struct FakeSleeper final : Sleeper, Recorder {
 
 // Every double, and the Platform made of them.
 struct TestPlatform {
+    // The recorded events that began with `prefix`, without it.
+    std::vector<std::string> eventsAfter(std::string_view prefix) const {
+        std::vector<std::string> found;
+        for (const auto& event : events) {
+            if (event.rfind(prefix, 0) == 0) {
+                found.push_back(event.substr(prefix.size()));
+            }
+        }
+        return found;
+    }
+
     Events events;
     FakeFileManager files{events};
     FakePasteboard pasteboard{events};

@@ -24,12 +24,8 @@ class FileCreationTest : public ::testing::Test {
     void exists(std::string_view name) { system.files.files[kFolder.appending(name)] = "keep"; }
     // The name of the file the last creation made.
     std::string created() const {
-        for (auto it = system.events.rbegin(); it != system.events.rend(); ++it) {
-            if (it->rfind("create ", 0) == 0) {
-                return it->substr(7);
-            }
-        }
-        return "";
+        const auto made = system.eventsAfter("create ");
+        return made.empty() ? "" : made.back();
     }
     std::string contentOf(std::string_view name) {
         return system.files.files[kFolder.appending(name)];

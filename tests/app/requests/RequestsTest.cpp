@@ -31,15 +31,7 @@ class RequestsTest : public ::testing::Test {
         delegate.handleIncomingURLs({"orvaneplus://paste"});
         system.mainQueue.advance(1);
     }
-    std::vector<std::string> createdFiles() const {
-        std::vector<std::string> out;
-        for (const auto& e : system.events) {
-            if (e.rfind("create ", 0) == 0) {
-                out.push_back(e.substr(7));
-            }
-        }
-        return out;
-    }
+    std::vector<std::string> createdFiles() const { return system.eventsAfter("create "); }
     std::string alerted() const {
         return system.alerts.shown.empty() ? "" : system.alerts.shown.back().informativeText;
     }
