@@ -121,42 +121,30 @@ class LinuxMoveTest : public ::testing::Test {
     HookedSystem system;
 };
 
-TEST_F(LinuxMoveTest, RenamesOnOneFileSystemWithoutReplacingAndSaysWhyItCannot) {
-    makeTree(dir / "src");
-    writeFile(dir / "a.txt", "already here");
-    for (const auto& [from, to, why] : std::vector<std::array<std::string, 3>>{
-             {"src/a.txt", "a.txt",
-              "moved to “" + dir.path().str() +
-                  "” because an item with the same name already exists there."},
-             {"src/gone", "gone", "because it no longer exists."},
-             {"src", "missing/src", "because that folder doesn’t exist."},
-             {"src", "src/sub/src", "because it can’t go inside itself."}}) {
-        EXPECT_THAT(moveItem(system, dir / from, dir / to).error().localizedDescription,
-                    ::testing::EndsWith(why));
+TEST_F(LinuxMoveTest, OnOneFileSystemNothingIsReplacedEvenWhereRenamesMightReplace) {
+    for (const bool unsupported : {false, true}) { // as on NFS, CephFS and some FUSE file systems
+        system.renameUnsupported = unsupported;
+        const Path at = dir / (unsupported ? "fallback" : "rename");
+        makeTree(at.appending("src"));
+        fs::create_directories(at.appending("taken").str());
+        writeFile(at.appending("a.txt"), "already here");
+        const std::string taken = "” because an item with the same name already exists there.";
+        for (const auto& [from, to, why] : std::vector<std::array<std::string, 3>>{
+                 {"src/a.txt", "a.txt", "moved to “" + at.str() + taken},
+                 {"src", "taken", "moved to “" + at.str() + taken},
+                 {"src/gone", "gone", "because it no longer exists."},
+                 {"src", "missing/src", "because that folder doesn’t exist."},
+                 {"src", "src/sub/src", "because it can’t go inside itself."}}) {
+            EXPECT_THAT(
+                moveItem(system, at.appending(from), at.appending(to)).error().localizedDescription,
+                ::testing::EndsWith(why))
+                << unsupported;
+        }
+        EXPECT_EQ(readFile(at.appending("a.txt")), "already here");
+        EXPECT_THAT(namesIn(at.appending("taken")), IsEmpty());
+        ASSERT_TRUE(moveItem(system, at.appending("src"), at.appending("moved")));
+        expectTree(at.appending("moved"));
     }
-    EXPECT_EQ(readFile(dir / "a.txt"), "already here");
-    ASSERT_TRUE(moveItem(system, dir / "src", dir / "moved"));
-    expectTree(dir / "moved");
-}
-
-TEST_F(LinuxMoveTest, WhereRenamesMayReplaceTheFallbackStillNeverReplaces) {
-    system.renameUnsupported = true; // as on NFS, CephFS and some FUSE file systems
-    makeTree(dir / "src/tree");
-    writeFile(dir / "src/f", "f");
-    fs::create_directories((dir / "dest/tree").str());
-    writeFile(dir / "dest/f", "kept");
-    for (const char* name : {"tree", "f"}) {
-        EXPECT_EQ(moveItem(system, (dir / "src").appending(name), (dir / "dest").appending(name))
-                      .error()
-                      .kind,
-                  Error::Kind::alreadyExists);
-    }
-    EXPECT_EQ(readFile(dir / "dest/f"), "kept");
-    EXPECT_THAT(namesIn(dir / "dest/tree"), IsEmpty());
-    ASSERT_TRUE(moveItem(system, dir / "src/tree", dir / "dest/moved"));
-    ASSERT_TRUE(moveItem(system, dir / "src/f", dir / "dest/g"));
-    expectTree(dir / "dest/moved");
-    EXPECT_THAT(namesIn(dir / "src"), IsEmpty());
 }
 
 TEST_F(LinuxMoveTest, AcrossFileSystemsEverythingIsKeptAsMvKeepsIt) {
