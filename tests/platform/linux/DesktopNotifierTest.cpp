@@ -16,36 +16,34 @@ using ::testing::HasSubstr;
 class DesktopNotifierTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        for (const char* program : {"dbus-daemon", "python3"}) {
+        for (const char* program : {"dbus-run-session", "python3"}) {
             ORVANE_REQUIRE_PROGRAM(program);
         }
-        std::filesystem::create_directories((dir / "bus").str());
-        std::filesystem::create_directories((dir / "server").str());
-        daemon.emplace(Path("/usr/bin/dbus-daemon"),
-                       std::vector<std::string>{"--session", "--nofork", "--print-address"},
-                       test::Environment{}, dir.path(), dir / "bus");
-        ASSERT_TRUE(
-            test::eventually([&] { return daemon->out().find('\n') != std::string::npos; }));
-        env.set("DBUS_SESSION_BUS_ADDRESS", daemon->out().substr(0, daemon->out().find('\n')));
     }
-    // The answer to `alert` from a server with or without actions whose user picks `choice`.
+    // The answer to `alert` from a server with or without actions whose user picks `choice`,
+    // on a session bus of its own.
     int answer(const Alert& alert, const char* offers = "actions", const char* choice = "0") {
-        server.emplace(
-            Path("/usr/bin/python3"),
-            std::vector<std::string>{ORVANE_NOTIFICATION_SERVER, offers, choice},
-            test::Environment{{"DBUS_SESSION_BUS_ADDRESS", getenv("DBUS_SESSION_BUS_ADDRESS")}},
-            dir.path(), dir / "server");
-        EXPECT_TRUE(test::eventually([&] { return server->out().find("ready\n") == 0; }, 10))
+        server.emplace(Path("/usr/bin/dbus-run-session"),
+                       std::vector<std::string>{"--", "/usr/bin/python3",
+                                                ORVANE_NOTIFICATION_SERVER, offers, choice},
+                       test::Environment{}, dir.path(), dir.path());
+        std::string ready;
+        EXPECT_TRUE(test::eventually(
+            [&] { return (ready = server->out()).find('\n') != std::string::npos; }, 10))
             << server->err();
+        env.set("DBUS_SESSION_BUS_ADDRESS", ready.substr(6, ready.find('\n') - 6));
         LinuxAlertPresenter presenter(screen);
         presenter.setNotifier(&notifier);
         return presenter.runModal(alert);
     }
-    std::string shown() const { return server->out().substr(6); }
+    std::string shown() const {
+        const std::string out = server->out();
+        return out.substr(out.find('\n') + 1);
+    }
 
     test::TempDir dir;
     test::ScopedEnv env;
-    std::optional<test::RunningProgram> daemon, server;
+    std::optional<test::RunningProgram> server;
     std::string printed;
     LinuxScreen screen{[this](std::string_view text) { printed += text; }};
     DesktopNotifier notifier;

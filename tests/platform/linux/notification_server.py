@@ -1,6 +1,8 @@
 """A notification server on the session bus, for the notifier's tests: it offers actions when
-argv[1] is "actions", prints "ready", then each notification as "summary|body|action words",
-and at once invokes the action argv[2], as a user clicking it would."""
+argv[1] is "actions", prints "ready" and the bus's address, then each notification as
+"summary|body|action words", and at once invokes the action argv[2], as a user clicking it
+would."""
+import os
 import sys
 
 from gi.repository import Gio, GLib
@@ -27,5 +29,6 @@ bus = Gio.bus_get_sync(Gio.BusType.SESSION)
 bus.register_object("/org/freedesktop/Notifications",
                     Gio.DBusNodeInfo.new_for_xml(INTERFACE).interfaces[0], called)
 Gio.bus_own_name_on_connection(bus, "org.freedesktop.Notifications", 0,
-                               lambda *_: print("ready", flush=True), None)
+                               lambda *_: print("ready", os.environ["DBUS_SESSION_BUS_ADDRESS"],
+                                                flush=True), None)
 GLib.MainLoop().run()
