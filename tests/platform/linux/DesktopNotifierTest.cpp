@@ -70,12 +70,5 @@ TEST_F(DesktopNotifierTest, WithoutActionsTheAlertOnlyInformsAndTheLastButtonAns
     EXPECT_EQ(shown(), "Uninstall Orvane+?||\n");
 }
 
-TEST(DesktopNotifierNoBusTest, WithoutASessionBusNothingIsShown) {
-    test::ScopedEnv env;
-    env.unset("DBUS_SESSION_BUS_ADDRESS");
-    env.set("XDG_RUNTIME_DIR", "/nonexistent");
-    EXPECT_EQ(DesktopNotifier().show({"t", "b", AlertStyle::warning, {}}), std::nullopt);
-}
-
 } // namespace
 } // namespace orv::lnx

@@ -13,13 +13,7 @@ static inline NSSize NSMakeSize(CGFloat w, CGFloat h) { return NSSize{w, h}; }
 
 // Colours, fonts, images
 @interface NSColor : NSObject <NSCopying>
-@property(class, strong, readonly) NSColor* labelColor;
-@property(class, strong, readonly) NSColor* secondaryLabelColor;
-@property(class, strong, readonly) NSColor* blackColor;
-@property(class, strong, readonly) NSColor* whiteColor;
-@property(class, strong, readonly) NSColor* systemGreenColor;
-@property(class, strong, readonly) NSColor* controlAccentColor;
-@property(class, strong, readonly) NSColor* windowBackgroundColor;
+@property(class, strong, readonly) NSColor* labelColor, *secondaryLabelColor, *blackColor, *whiteColor, *systemGreenColor, *controlAccentColor, *windowBackgroundColor;
 + (NSColor*)colorWithSRGBRed:(CGFloat)red green:(CGFloat)green blue:(CGFloat)blue alpha:(CGFloat)alpha;
 - (NSColor*)colorWithAlphaComponent:(CGFloat)alpha;
 - (void)set;
@@ -27,15 +21,7 @@ static inline NSSize NSMakeSize(CGFloat w, CGFloat h) { return NSSize{w, h}; }
 @end
 
 typedef CGFloat NSFontWeight;
-extern const NSFontWeight NSFontWeightUltraLight;
-extern const NSFontWeight NSFontWeightThin;
-extern const NSFontWeight NSFontWeightLight;
-extern const NSFontWeight NSFontWeightRegular;
-extern const NSFontWeight NSFontWeightMedium;
-extern const NSFontWeight NSFontWeightSemibold;
-extern const NSFontWeight NSFontWeightBold;
-extern const NSFontWeight NSFontWeightHeavy;
-extern const NSFontWeight NSFontWeightBlack;
+extern const NSFontWeight NSFontWeightUltraLight, NSFontWeightThin, NSFontWeightLight, NSFontWeightRegular, NSFontWeightMedium, NSFontWeightSemibold, NSFontWeightBold, NSFontWeightHeavy, NSFontWeightBlack;
 
 @interface NSFont : NSObject <NSCopying>
 + (NSFont*)systemFontOfSize:(CGFloat)fontSize weight:(NSFontWeight)weight;
@@ -230,8 +216,7 @@ typedef NS_ENUM(NSUInteger, NSAlertStyle){};
 typedef NSInteger NSModalResponse;
 
 @interface NSAlert : NSObject
-@property(copy) NSString* messageText;
-@property(copy) NSString* informativeText;
+@property(copy) NSString* messageText, *informativeText;
 @property NSAlertStyle alertStyle;
 - (NSButton*)addButtonWithTitle:(NSString*)title;
 - (NSModalResponse)runModal;

@@ -83,8 +83,7 @@ extern const NSURLResourceKey NSURLIsDirectoryKey;
 + (NSURL*)fileURLWithPath:(NSString*)path;
 + (nullable instancetype)URLWithString:(NSString*)URLString;
 @property(readonly, getter=isFileURL) BOOL fileURL;
-@property(nullable, readonly, copy) NSString* path;
-@property(nullable, readonly, copy) NSString* absoluteString;
+@property(nullable, readonly, copy) NSString* path, *absoluteString;
 - (BOOL)getResourceValue:(out id _Nullable* _Nonnull)value forKey:(NSURLResourceKey)key error:(out NSError* _Nullable* _Nullable)error;
 @end
 
@@ -116,8 +115,7 @@ extern "C" SEL NSSelectorFromString(NSString* aSelectorName);
 - (BOOL)launchAndReturnError:(out NSError**)error;
 @end
 
-extern NSString* const NSAppleScriptErrorMessage;
-extern NSString* const NSAppleScriptErrorNumber;
+extern NSString* const NSAppleScriptErrorMessage, *const NSAppleScriptErrorNumber;
 
 @class NSAppleEventDescriptor;
 @interface NSAppleScript : NSObject <NSCopying>
