@@ -27,7 +27,7 @@ Status FakeFileManager::createFileExclusively(const Path& path, std::string_view
 
 Status FakeFileManager::moveItem(const Path& source, const Path& destination,
                                  MoveObserver* observer) {
-    moves.emplace_back(source, destination);
+    record("move " + source.str() + " -> " + destination.str());
     journaledMoves += observer != nullptr ? 1 : 0;
     if (const auto error = moveErrors.find(source); error != moveErrors.end()) {
         if (error->second.kind == Error::Kind::partial) {
@@ -36,33 +36,21 @@ Status FakeFileManager::moveItem(const Path& source, const Path& destination,
         return error->second;
     }
     const std::string name = "“" + source.lastComponent() + "” couldn’t be moved because ";
-    const auto refuse = [&](std::string why, Error::Kind kind) {
-        record("move refused " + source.lastComponent());
-        return Error{kind == Error::Kind::alreadyExists ? 17 : 2, name + why, kind};
-    };
     if (!fileExists(source)) {
-        return refuse("it no longer exists.", Error::Kind::notFound);
+        return Error{2, name + "it no longer exists.", Error::Kind::notFound};
     }
     if (fileExists(destination)) {
-        return refuse("an item with the same name already exists.", Error::Kind::alreadyExists);
+        return Error{17, name + "an item with the same name already exists.",
+                     Error::Kind::alreadyExists};
     }
     if (directories.count(destination.deletingLastComponent()) == 0) {
-        return refuse("the folder doesn’t exist.", Error::Kind::notFound);
+        return Error{2, name + "the folder doesn’t exist.", Error::Kind::notFound};
     }
-    const auto rebase = [&](const Path& p) {
-        return Path(destination.str() + p.str().substr(source.str().size()));
-    };
-    std::map<Path, std::string> movedFiles;
-    std::set<Path> movedDirectories;
-    std::erase_if(files, [&](const auto& f) {
-        return isAtOrBelow(f.first, source) && movedFiles.emplace(rebase(f.first), f.second).second;
-    });
-    std::erase_if(directories, [&](const Path& d) {
-        return isAtOrBelow(d, source) && movedDirectories.insert(rebase(d)).second;
-    });
-    files.merge(movedFiles);
-    directories.merge(movedDirectories);
-    record("move " + source.str() + " -> " + destination.str());
+    if (directories.erase(source) != 0) {
+        directories.insert(destination);
+    } else {
+        files[destination] = files.extract(source).mapped();
+    }
     return ok();
 }
 

@@ -46,7 +46,6 @@ struct FakeFileManager final : FileManager, Recorder {
     std::set<Path> unreadable;    // reads of these fail
     Path home = Path("/Users/tester");
     int containerQueries = 0;
-    std::vector<std::pair<Path, Path>> moves;
     int journaledMoves = 0;           // moves given an observer to record their copies
     std::map<Path, Error> moveErrors; // what moving these answers (after moving, when partial)
     // Runs just before an exclusive create, as another process racing for the name would.
@@ -84,7 +83,7 @@ struct FakeFileManager final : FileManager, Recorder {
     Path homeDirectory() override { return home; }
     bool fileExists(const Path& path) override { return isDirectory(path).has_value(); }
     Status createFileExclusively(const Path& path, std::string_view bytes) override;
-    // Moves and removals act on `files` and `directories` (a folder takes what lies below it).
+    // Every move is recorded, done or not. A removal takes what lies below a folder too.
     Status moveItem(const Path& source, const Path& destination, MoveObserver*) override;
     bool removeAbandonedCopy(const Path& path, std::optional<FileIdentity>) override {
         return fileExists(path) && removeItem(path);
