@@ -223,6 +223,20 @@ TEST_F(LinuxMoveTest, AFailedCopyIsRemovedEvenWithReadOnlyFoldersAndTheSourceSta
     expectTree(tree);
 }
 
+// Across file systems the copy is on record from before it exists until it has its name.
+TEST_F(LinuxMoveTest, TheFileManagerTellsItsObserverOfTheCopyAcrossFileSystems) {
+    struct : MoveObserver {
+        std::vector<std::string> heard;
+        void copyBegins(const Path& copy, std::optional<FileIdentity>) override {
+            heard.push_back(copy.deletingLastComponent().str());
+        }
+        void copyEnds() override { heard.push_back("ends"); }
+    } observer;
+    ASSERT_TRUE(LinuxFileManager().moveItem(tree, dir / "tree", &observer));
+    EXPECT_EQ(observer.heard.front(), dir.path().str());
+    EXPECT_EQ(observer.heard.back(), "ends");
+}
+
 // A host killed at each step of a move across file systems, then started again: the source is
 // whole and no hidden copy is left, whatever the step.
 TEST_F(LinuxMoveTest, ACrashAtAnyStepLeavesTheSourceWholeAndNoHiddenCopyAfterTheNextLaunch) {

@@ -1,5 +1,7 @@
 #include "platform/linux/LinuxServices.h"
+#include "app/shell/AppDelegate.h"
 #include "platform/linux/LinuxBundle.h"
+#include "platform/linux/LinuxFileManager.h"
 #include "platform/linux/LinuxHost.h"
 #include "platform/linux/LinuxRunLoop.h"
 #include "platform/linux/LinuxUserDefaults.h"
@@ -13,6 +15,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/stat.h>
 #include <thread>
 
 namespace orv::lnx {
@@ -20,9 +23,18 @@ namespace {
 
 using test::readFile;
 using test::writeFile;
+using ::testing::ElementsAre;
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
 
 bool waitForFile(const Path& path) {
     return test::eventually([&] { return std::filesystem::exists(path.str()); }, 10);
+}
+
+mode_t modeOf(const Path& path) {
+    struct stat st {};
+    stat(path.str().c_str(), &st);
+    return st.st_mode & 07777;
 }
 
 class LinuxServicesTest : public ::testing::Test {
@@ -47,6 +59,66 @@ TEST_F(LinuxServicesTest, LaunchAndHostURLsStartProgramsWithExactlyTheirArgument
     ASSERT_TRUE(waitForFile(dir / "url"));
     EXPECT_EQ(readFile(dir / "url"), "orvaneplus://create|");
     EXPECT_FALSE(workspace.openURL("no scheme"));
+}
+
+TEST_F(LinuxServicesTest, TheGroupContainerIsMadePrivateOrIsAbsent) {
+    test::RecordingLogSink sink;
+    LinuxFileManager files(&sink, "s");
+    env.set("XDG_DATA_HOME", (dir / "data").str());
+    EXPECT_EQ(files.containerURL("G"), dir / "data/orvane/group-containers/G");
+    env.set("ORVANE_GROUP_CONTAINERS", (dir / "groups").str());
+    const Path container = *files.containerURL("G");
+    EXPECT_EQ(modeOf(container), 0700u);
+    EXPECT_EQ(files.containerURL("../escape"), std::nullopt);
+    // Pre-made by someone else, or open to others' writes: another user could plant requests.
+    chmod(container.str().c_str(), 0777);
+    EXPECT_EQ(files.containerURL("G"), std::nullopt);
+    EXPECT_THAT(sink.messages(), ElementsAre(EndsWith(": writable by others")));
+    chmod(container.str().c_str(), 0700);
+    if (geteuid() == 0) { // only root can give a folder away
+        ASSERT_EQ(chown(container.str().c_str(), 65534, 65534), 0);
+        EXPECT_EQ(files.containerURL("G"), std::nullopt);
+        EXPECT_THAT(sink.messages().back(), EndsWith(": owned by user 65534"));
+    }
+    writeFile(dir / "file", "");
+    env.set("ORVANE_GROUP_CONTAINERS", (dir / "file").str());
+    EXPECT_EQ(files.containerURL("G"), std::nullopt) << "a file is in the way";
+}
+
+TEST_F(LinuxServicesTest, AReplacedFileKeepsItsModeANewOneFollowsTheUmask) {
+    LinuxFileManager files;
+    writeFile(dir / "cut.txt", "old");
+    chmod((dir / "cut.txt").str().c_str(), 0640);
+    ASSERT_TRUE(files.writeUTF8(dir / "cut.txt", "/a", FileManager::WriteMode::atomic));
+    EXPECT_EQ(modeOf(dir / "cut.txt"), 0640u);
+    const mode_t old = umask(027);
+    const auto written = files.writeUTF8(dir / "new.txt", "", FileManager::WriteMode::atomic);
+    umask(old);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(modeOf(dir / "new.txt"), 0640u);
+    env.set("HOME", (dir / "home/").str());
+    EXPECT_EQ(files.homeDirectory(), dir / "home");
+}
+
+TEST_F(LinuxServicesTest, ScriptRunnerShowsTheFileThroughTheSessionBusAndSaysWhyElse) {
+    const std::string path = (dir / "My, \"file\".txt").str();
+    writeFile(Path(path), "");
+    std::filesystem::create_directories((dir / "bin").str());
+    test::recorderScript(dir / "bin/dbus-send", dir / "args");
+    env.set("PATH", (dir / "bin").str() + ":/usr/bin:/bin");
+    env.set("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
+    LinuxScriptRunner runner;
+    // The host's own script: the runner must recognise exactly what the host sends.
+    const std::string select = AppDelegate::finderSelectionScript(path);
+    EXPECT_EQ(runner.run(select), std::nullopt);
+    // A comma would split dbus-send's array.
+    EXPECT_THAT(readFile(dir / "args"),
+                HasSubstr("|array:string:file://" + dir.path().str() + "/My%2C%20%22file%22.txt|"));
+    env.unset("DBUS_SESSION_BUS_ADDRESS");
+    EXPECT_EQ(runner.run(select)->number, -600);
+    EXPECT_EQ(runner.run("do shell script \"rm -rf x\" with administrator privileges")->number,
+              -60005)
+        << "nothing is run with administrator rights";
 }
 
 TEST_F(LinuxServicesTest, PasteboardWithoutDisplayIsAPrivateFileHoldingTheLastString) {
