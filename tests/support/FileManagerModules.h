@@ -18,22 +18,18 @@ template <class Info> char* storedUri(Info* info) {
     return g_strdup(static_cast<const char*>(g_object_get_data(G_OBJECT(info), "uri")));
 }
 
+template <class Interface> void answerUri(gpointer iface, gpointer) {
+    static_cast<Interface*>(iface)->get_uri = storedUri;
+}
+
 // One file object for both file managers: it answers get_uri with the URI it was made with.
 inline GObject* fileInfo(const std::string& uri) {
     static const GType type = [] {
         const GType t =
             g_type_register_static_simple(G_TYPE_OBJECT, "OrvaneTestFileInfo", sizeof(GObjectClass),
                                           nullptr, sizeof(GObject), nullptr, GTypeFlags(0));
-        const GInterfaceInfo nautilus = {
-            [](gpointer iface, gpointer) {
-                static_cast<NautilusFileInfoInterface*>(iface)->get_uri = storedUri;
-            },
-            nullptr, nullptr};
-        const GInterfaceInfo nemo = {[](gpointer iface, gpointer) {
-                                         static_cast<NemoFileInfoInterface*>(iface)->get_uri =
-                                             storedUri;
-                                     },
-                                     nullptr, nullptr};
+        const GInterfaceInfo nautilus = {answerUri<NautilusFileInfoInterface>, nullptr, nullptr};
+        const GInterfaceInfo nemo = {answerUri<NemoFileInfoInterface>, nullptr, nullptr};
         g_type_add_interface_static(t, NAUTILUS_TYPE_FILE_INFO, &nautilus);
         g_type_add_interface_static(t, NEMO_TYPE_FILE_INFO, &nemo);
         return t;
