@@ -43,8 +43,6 @@ class NautilusTest : public ::testing::Test {
                   "onboardingComplete\tbool\ttrue\n");
         const std::string display = (dir / "display").str();
         // The module is not where it was built: it is told where orvane-finder is.
-        // Left to its default: with it set, GNOME Files now and then never showed a window.
-        env.erase("XDG_DATA_HOME");
         env.insert({{"PATH", "/usr/local/bin:/usr/bin:/bin"},
                     {"ORVANE_FINDER_PROGRAM", ORVANE_FINDER_PROGRAM},
                     {"GSK_RENDERER", "cairo"},

@@ -13,11 +13,8 @@ RunResult runProgram(const Path& program, const std::vector<std::string>& argume
                      const Environment& environment, const Path& workingDirectory) {
     TempDir capture;
     RunningProgram running(program, arguments, environment, workingDirectory, capture.path());
-    RunResult result;
-    result.exitCode = running.wait(120);
-    result.out = running.out();
-    result.err = running.err();
-    return result;
+    const int exitCode = running.wait(120);
+    return {exitCode, running.out(), running.err()};
 }
 
 RunningProgram::RunningProgram(const Path& program, const std::vector<std::string>& arguments,
@@ -91,7 +88,6 @@ Environment sessionEnvironment(const TempDir& dir) {
     return {{"HOME", (dir / "home").str()},
             {"XDG_RUNTIME_DIR", (dir / "run").str()},
             {"XDG_CONFIG_HOME", (dir / "config").str()},
-            {"XDG_DATA_HOME", (dir / "data").str()},
             {"ORVANE_GROUP_CONTAINERS", (dir / "groups").str()},
             {"ORVANE_LOG_FILE", (dir / "log").str()},
             {"LANG", "C.UTF-8"}};

@@ -60,7 +60,9 @@ class RunningProgram {
 // Waits until `condition` holds, checking every few milliseconds; false after `seconds`.
 bool eventually(const std::function<bool()>& condition, double seconds = 20);
 
-// A person's session inside `dir`: home, XDG folders, group containers and log of its own.
+// A person's session inside `dir`: home, runtime and configuration folders, group containers
+// and log of its own. XDG_DATA_HOME is left to its default below the home: with it set, GNOME
+// Files now and then never showed a window.
 Environment sessionEnvironment(const TempDir& dir);
 // Ends the host a URL started in that session (no child of ours) through the pid it recorded.
 void endRecordedHost(const TempDir& dir);
