@@ -249,9 +249,8 @@ struct FakeApplication final : Application, Recorder {
     ActivationPolicy policy = ActivationPolicy::regular;
     bool active = false;
     int terminations = 0;
-    ApplicationDelegate* delegate = nullptr;
 
-    void setDelegate(ApplicationDelegate* d) override { delegate = d; }
+    void setDelegate(ApplicationDelegate*) override {}
     bool setActivationPolicy(ActivationPolicy p) override {
         policy = p;
         record(std::string("policy ") + (p == ActivationPolicy::regular     ? "regular"
@@ -279,12 +278,7 @@ struct FakeApplication final : Application, Recorder {
         record("window made");
         return remember(std::make_shared<Window>(contentRect, styleMask, backing, defer));
     }
-    int run() override {
-        if (delegate != nullptr) {
-            delegate->applicationDidFinishLaunching();
-        }
-        return 0;
-    }
+    int run() override { return 0; }
 
     // The user leaves for another application (System Settings, say) and comes back.
     void userLeaves() { active = false; }
