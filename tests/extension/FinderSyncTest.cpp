@@ -74,6 +74,8 @@ TEST_F(FinderSyncTest, OtherKindsOfferPasteForANonBlankCutOnlyAndNeverAskForTheS
     }
     EXPECT_EQ(system.files.containerQueries, 5) << "the container is asked for once a menu";
     EXPECT_EQ(system.finder.selectionQueries, 0);
+    system.files.unreadable.insert(system.files.container->appending(handoff::kCutFile));
+    EXPECT_THAT(rows(*extension.menu(kContainer)), ElementsAre(kNewFile));
     system.files.container.reset();
     EXPECT_THAT(rows(*extension.menu(kContainer)), ElementsAre(kNewFile));
 }

@@ -52,16 +52,6 @@ TEST(CarriedIntactTest, OnlyPathsThatParseBackUnchangedTravel) {
     }
 }
 
-TEST_F(RequestHandoffTest, PendingCutNeedsReadableNonBlankText) {
-    EXPECT_FALSE(hasPendingCut(files));
-    files.setRequest(kCutFile, " \t\r\n\n \xE2\x80\xA8");
-    EXPECT_FALSE(hasPendingCut(files));
-    files.setRequest(kCutFile, "/a/1\n");
-    EXPECT_TRUE(hasPendingCut(files));
-    files.unreadable.insert(files.container->appending(kCutFile));
-    EXPECT_FALSE(hasPendingCut(files));
-}
-
 TEST_F(RequestHandoffTest, CreateRequestsAreTakenOnceAndClearedEvenWhenBlank) {
     EXPECT_EQ(takeCreateRequest(files, log), std::nullopt);
     EXPECT_EQ(files.request(kPendingFile), std::nullopt) << "a missing file is not created";
@@ -87,20 +77,6 @@ TEST_F(RequestHandoffTest, CreateRequestsAreTakenOnceAndClearedEvenWhenBlank) {
     EXPECT_EQ(takeCreateRequest(files, log), (CreateRequest{"/tmp/x", "md"}));
 }
 
-TEST_F(RequestHandoffTest, APasteClearsCutThenPasteAndNeedsBoth) {
-    files.setRequest(kCutFile, "/a/1");
-    EXPECT_EQ(takePasteRequest(files, log), std::nullopt) << "paste.txt missing";
-    files.setRequest(kPasteFile, "");
-    EXPECT_EQ(takePasteRequest(files, log), std::nullopt) << "paste.txt empty";
-    EXPECT_THAT(system.events, IsEmpty()) << "the cut stays offered";
-    files.setRequest(kCutFile, "/a/1\r\n\n /a/2 \n");
-    files.setRequest(kPasteFile, "/dest\n/other\n");
-    EXPECT_EQ(takePasteRequest(files, log), (PasteRequest{{"/a/1", "/a/2"}, "/dest\n/other"}));
-    EXPECT_THAT(system.events, ElementsAre("write cut.txt=", "write paste.txt="));
-}
-
-// The real file manager: request files that are not what the extension writes are refused
-// without blocking and left as they are.
 TEST(RequestFilesTest, FifosLinksFoldersAndHugeFilesAreRefusedAndLogged) {
     test::TempDir dir;
     test::ScopedEnv env;
