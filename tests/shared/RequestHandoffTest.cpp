@@ -16,13 +16,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class RequestHandoffTest : public ::testing::Test {
-  protected:
-    test::TestPlatform system;
-    test::FakeFileManager& files = system.files;
-    Log log{system.log, "tamsel.Orvane-", "AppDelegate"};
-};
-
 // The round-trip rule: what the extension writes, the host's line parsing must give back as it
 // was; else a cut of one item moves others. The parsing trims Unicode blanks at the ends.
 TEST(CarriedIntactTest, OnlyPathsThatParseBackUnchangedTravel) {
@@ -52,7 +45,10 @@ TEST(CarriedIntactTest, OnlyPathsThatParseBackUnchangedTravel) {
     }
 }
 
-TEST_F(RequestHandoffTest, CreateRequestsAreTakenOnceAndClearedEvenWhenBlank) {
+TEST(CreateRequestTest, TakenOnceAndClearedEvenWhenBlankOrLeftWhenUnreadable) {
+    test::TestPlatform system;
+    auto& files = system.files;
+    const Log log(system.log, "tamsel.Orvane-", "AppDelegate");
     EXPECT_EQ(takeCreateRequest(files, log), std::nullopt);
     EXPECT_EQ(files.request(kPendingFile), std::nullopt) << "a missing file is not created";
     const std::vector<std::pair<std::string, std::optional<CreateRequest>>> cases = {
