@@ -128,6 +128,8 @@ TEST_F(ProgramsTest, AURLStartsTheHostWhichLaunchesAndCreatesEachKind) {
     EXPECT_EQ(readFile(work("new/Untitled.pptx")), templates::emptyPptxPackage());
     EXPECT_EQ(readFile(work("new/Untitled.rtf")), templates::kRtfTemplateText);
     EXPECT_THAT(log(), Not(HasSubstr("ERROR")));
+    EXPECT_TRUE(eventually([&] { return log().find("rename err=") != std::string::npos; }))
+        << "the reveal ran on the work queue";
     const pid_t started = std::stoi(readFile(dir / "run/orvane/host.lock"));
     ::kill(started, SIGTERM);
     EXPECT_TRUE(eventually([&] { return ::kill(started, 0) != 0; })) << "it ends on SIGTERM";

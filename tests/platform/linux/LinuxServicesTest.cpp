@@ -242,22 +242,5 @@ TEST(LinuxLoginItemsTest, RegisteringWritesAnAutostartEntryThatTheUsersChoiceOve
     EXPECT_EQ(LinuxLoginItems::execArgument("/opt/\x01"), std::nullopt);
 }
 
-TEST(LinuxWorkQueueTest, RunsTasksOffTheCallingThreadAndFinishesThemAllBeforeGoing) {
-    std::atomic<int> done{0};
-    std::atomic<bool> offThread{true};
-    const auto caller = std::this_thread::get_id();
-    {
-        LinuxWorkQueue queue(2);
-        for (int i = 0; i < 50; ++i) {
-            queue.async([&] {
-                offThread = offThread && std::this_thread::get_id() != caller;
-                ++done;
-            });
-        }
-    }
-    EXPECT_EQ(done, 50);
-    EXPECT_TRUE(offThread);
-}
-
 } // namespace
 } // namespace orv::lnx
