@@ -174,18 +174,5 @@ TEST_F(FinderSyncTest, EveryNewFileActionSendsItsExtension) {
     EXPECT_FALSE(extension.performAction("deleteItems:", nullptr));
 }
 
-TEST_F(FinderSyncTest, HiddenFilesToggleFlipsThePreferenceAndRestartsFinder) {
-    auto& shown = system.suites.domains["com.apple.finder"]["AppleShowAllFiles"];
-    extension.toggleHiddenFiles(nullptr);
-    EXPECT_TRUE(shown);
-    extension.performAction("toggleHiddenFiles:", nullptr);
-    EXPECT_FALSE(shown);
-    EXPECT_EQ(system.suites.synchronizations, 2);
-    system.suites.refused = {"com.apple.finder"};
-    extension.toggleHiddenFiles(nullptr);
-    EXPECT_THAT(system.events, ::testing::Each("launch /usr/bin/killall Finder"));
-    EXPECT_EQ(system.events.size(), 3u) << "Finder ends even without defaults";
-}
-
 } // namespace
 } // namespace orv

@@ -131,19 +131,6 @@ TEST_F(FileCreationTest, HostilePathsReadBackExactly) {
     }
 }
 
-TEST_F(FileCreationTest, SelectThenPauseThenRenameEachLoggedEvenWhenTheSelectionFails) {
-    system.scripts.results = {ScriptError{-1743, "Not authorized."}, std::nullopt};
-    delegate.revealAndRename(Path("/a/B.txt"));
-    EXPECT_THAT(system.events, IsEmpty()) << "returns at once";
-    system.userInitiatedQueue.runAll();
-    EXPECT_THAT(system.events, ElementsAre("script tell application \"Finder\"", "sleep 0.4",
-                                           "script tell application \"System Events\""));
-    EXPECT_THAT(system.log.messages(),
-                ElementsAre("select err=Optional({\n    NSAppleScriptErrorMessage = \"Not "
-                            "authorized.\";\n    NSAppleScriptErrorNumber = -1743;\n})",
-                            "rename err=nil"));
-}
-
 TEST_F(FileCreationTest, IWorkAMissingApplicationOffersItsAppStorePage) {
     system.alerts.responses = {kAlertFirstButtonReturn, kAlertFirstButtonReturn + 1};
     delegate.createIWorkDocument(file, "pages");

@@ -44,8 +44,7 @@ std::set<std::string> namesIn(const Path& folder) {
 
 // The real system calls, with a hook at each step: "copy" (before an item is copied), "mkdir"
 // and "made" (around a folder's making), "place" and "placed" (around the copy taking its name).
-class HookedSystem : public LinuxMoveSystem {
-  public:
+struct HookedSystem : LinuxMoveSystem {
     std::function<void(std::string_view step, const Path&)> hook = [](auto, auto&) {};
     bool renameUnsupported = false;
     bool failPlacing = false; // the copy cannot take its name
@@ -179,8 +178,8 @@ TEST_F(LinuxMoveTest, AcrossFileSystemsEverythingIsKeptAsMvKeepsIt) {
     EXPECT_TRUE(S_ISFIFO(statOf(copy.appending("fifo")).st_mode));
     EXPECT_TRUE(S_ISSOCK(statOf(copy.appending("sock")).st_mode));
     char value[8] = {};
-    EXPECT_EQ(xattrs ? getxattr(copy.appending("a.txt").str().c_str(), "user.orvane", value, 8) : 4,
-              4);
+    EXPECT_TRUE(!xattrs ||
+                getxattr(copy.appending("a.txt").str().c_str(), "user.orvane", value, 8) == 4);
 }
 
 TEST_F(LinuxMoveTest, WhatAppearsInTheSourceDuringTheCopyStaysThereAndIsReported) {
@@ -188,10 +187,8 @@ TEST_F(LinuxMoveTest, WhatAppearsInTheSourceDuringTheCopyStaysThereAndIsReported
         writeFile(tree.appending("sub/new.txt"), "written meanwhile");
         writeFile(tree.appending("a.txt"), "changed meanwhile");
     });
-    EXPECT_EQ(moveItem(system, tree, dir / "tree").error().localizedDescription,
-              "“tree” was moved, but what appeared or changed in it during the move stayed behind "
-              "in “" +
-                  tree.str() + "”.");
+    EXPECT_THAT(moveItem(system, tree, dir / "tree").error().localizedDescription,
+                ::testing::EndsWith(" stayed behind in “" + tree.str() + "”."));
     EXPECT_EQ(readFile(tree.appending("sub/new.txt")), "written meanwhile");
     EXPECT_EQ(readFile(tree.appending("a.txt")), "changed meanwhile");
     EXPECT_EQ(readFile(dir / "tree/sub/b.txt"), std::string(100000, 'b'));
@@ -223,22 +220,6 @@ TEST_F(LinuxMoveTest, AFailedCopyIsRemovedEvenWithReadOnlyFoldersAndTheSourceSta
     expectTree(tree);
 }
 
-// Across file systems the copy is on record from before it exists until it has its name.
-TEST_F(LinuxMoveTest, TheFileManagerTellsItsObserverOfTheCopyAcrossFileSystems) {
-    struct : MoveObserver {
-        std::vector<std::string> heard;
-        void copyBegins(const Path& copy, std::optional<FileIdentity>) override {
-            heard.push_back(copy.deletingLastComponent().str());
-        }
-        void copyEnds() override { heard.push_back("ends"); }
-    } observer;
-    ASSERT_TRUE(LinuxFileManager().moveItem(tree, dir / "tree", &observer));
-    EXPECT_EQ(observer.heard.front(), dir.path().str());
-    EXPECT_EQ(observer.heard.back(), "ends");
-}
-
-// A host killed at each step of a move across file systems, then started again: the source is
-// whole and no hidden copy is left, whatever the step.
 TEST_F(LinuxMoveTest, ACrashAtAnyStepLeavesTheSourceWholeAndNoHiddenCopyAfterTheNextLaunch) {
     test::ScopedEnv env;
     env.set("ORVANE_GROUP_CONTAINERS", (dir / "groups").str());
