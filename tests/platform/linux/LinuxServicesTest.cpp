@@ -27,10 +27,6 @@ using ::testing::ElementsAre;
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
 
-bool waitForFile(const Path& path) {
-    return test::eventually([&] { return std::filesystem::exists(path.str()); }, 10);
-}
-
 mode_t modeOf(const Path& path) {
     struct stat st {};
     stat(path.str().c_str(), &st);
@@ -43,22 +39,16 @@ class LinuxServicesTest : public ::testing::Test {
     test::ScopedEnv env;
 };
 
-TEST_F(LinuxServicesTest, LaunchAndHostURLsStartProgramsWithExactlyTheirArguments) {
+TEST_F(LinuxServicesTest, ProgramsStartWithExactlyTheirArguments) {
     LinuxProcessLauncher launcher;
     ASSERT_TRUE(launcher.launch(test::recorderScript(dir / "record", dir / "args"),
                                 {"Finder", "two words", ""}));
-    ASSERT_TRUE(waitForFile(dir / "args"));
+    ASSERT_TRUE(test::eventually([&] { return std::filesystem::exists((dir / "args").str()); }));
     EXPECT_EQ(readFile(dir / "args"), "Finder|two words||");
     EXPECT_EQ(launcher.launch(dir / "missing", {}).error().code, ENOENT);
     writeFile(dir / "plain", "not executable");
     EXPECT_FALSE(launcher.launch(dir / "plain", {}));
-
-    env.set("ORVANE_HOST_PROGRAM", test::recorderScript(dir / "host", dir / "url").str());
-    LinuxWorkspace workspace(launcher);
-    ASSERT_TRUE(workspace.openURL("orvaneplus://create"));
-    ASSERT_TRUE(waitForFile(dir / "url"));
-    EXPECT_EQ(readFile(dir / "url"), "orvaneplus://create|");
-    EXPECT_FALSE(workspace.openURL("no scheme"));
+    EXPECT_FALSE(LinuxWorkspace(launcher).openURL("no scheme"));
 }
 
 TEST_F(LinuxServicesTest, TheGroupContainerIsMadePrivateOrIsAbsent) {
@@ -126,9 +116,6 @@ TEST_F(LinuxServicesTest, PasteboardWithoutDisplayIsAPrivateFileHoldingTheLastSt
     env.unset("WAYLAND_DISPLAY");
     env.set("XDG_RUNTIME_DIR", dir.path().str());
     LinuxPasteboard pasteboard;
-    ASSERT_TRUE(pasteboard.setString("first", kPasteboardTypeString));
-    pasteboard.clearContents();
-    EXPECT_EQ(readFile(dir / "orvane/pasteboard.txt"), "");
     ASSERT_TRUE(pasteboard.setString("/a/b.txt\n/a/c", kPasteboardTypeString));
     EXPECT_FALSE(pasteboard.setString("x", "public.file-url"));
     EXPECT_EQ(readFile(dir / "orvane/pasteboard.txt"), "/a/b.txt\n/a/c");
