@@ -93,12 +93,9 @@ TEST_F(ProgramsTest, TheFinderHandsItsRequestsOverAsTheExtensionDoes) {
 }
 
 TEST_F(ProgramsTest, BadArgumentsAreAUsageErrorAndTheHostShowsWhatItIsAsked) {
-    for (const auto& arguments :
-         std::vector<std::vector<std::string>>{{},
-                                               {"open"},
-                                               {"run", "copyPath"},
-                                               {"menu", "--kind", "-1"},
-                                               {"run", "copyPath:", "--kind", "items"}}) {
+    using Arguments = std::vector<std::string>;
+    for (const auto& arguments : {Arguments{}, Arguments{"run", "copyPath"},
+                                  Arguments{"menu", "--kind", "-1"}, Arguments{"open"}}) {
         const auto result = finder(arguments);
         EXPECT_EQ(result.exitCode, 2) << ::testing::PrintToString(arguments);
         EXPECT_THAT(result.err, HasSubstr("usage: orvane-finder"));
