@@ -100,15 +100,6 @@ template <class Api> class FileManagerModuleTest : public ::testing::Test {
 using Managers = ::testing::Types<Nautilus, Nemo>;
 TYPED_TEST_SUITE(FileManagerModuleTest, Managers);
 
-TYPED_TEST(FileManagerModuleTest, ExportsItsThreeEntryPointsAndNothingElse) {
-    const std::string p = TypeParam::kPrefix;
-    EXPECT_THAT(runProgram(Path("/usr/bin/nm"),
-                           {"-D", "--defined-only", "--format=just-symbols", TypeParam::kModule},
-                           {}, this->dir.path())
-                    .out,
-                p + "_module_initialize\n" + p + "_module_list_types\n" + p + "_module_shutdown\n");
-}
-
 TYPED_TEST(FileManagerModuleTest, TheMenuForFilesAndBackgroundWithPasteOnlyWhileACutWaits) {
     EXPECT_EQ(this->menu({}), nullptr) << "nothing selected: no items";
     for (const std::string elsewhere : {"sftp://host/x", "trash:///x", "recent:///"}) {
