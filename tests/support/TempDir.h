@@ -1,6 +1,6 @@
 #pragma once
 // A fresh folder for one test, removed with everything in it afterwards; environment variables
-// set for one test and restored afterwards; and whole-file helpers for tests of real files.
+// for one test; and whole-file helpers for tests of real files.
 
 #include "platform/Path.h"
 
@@ -46,6 +46,7 @@ class TempDir {
     Path path_;
 };
 
+// Sets (or, given nullopt, unsets) variables; each has its old value back at the end.
 class ScopedEnv {
   public:
     ScopedEnv() = default;
@@ -57,21 +58,15 @@ class ScopedEnv {
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-    void set(const std::string& name, const std::string& value) {
-        remember(name);
-        setenv(name.c_str(), value.c_str(), 1);
-    }
-    void unset(const std::string& name) {
-        remember(name);
-        unsetenv(name.c_str());
-    }
-
-  private:
-    void remember(const std::string& name) {
+    void set(const std::string& name, const std::optional<std::string>& value) {
         if (const char* old = std::getenv(name.c_str()); saved_.count(name) == 0) {
             saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
         }
+        value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
     }
+    void unset(const std::string& name) { set(name, std::nullopt); }
+
+  private:
     std::map<std::string, std::optional<std::string>> saved_;
 };
 

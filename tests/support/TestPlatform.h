@@ -111,11 +111,9 @@ struct FakePasteboard final : Pasteboard, Recorder {
 
 struct FakeWorkspace final : Workspace, Recorder {
     using Recorder::Recorder;
-    std::vector<std::string> opened;
     std::set<std::string, std::less<>> installedApplications;
     std::vector<std::vector<Path>> revealed;
     bool openURL(std::string_view url) override {
-        opened.emplace_back(url);
         record("open " + std::string(url));
         return true;
     }

@@ -57,7 +57,7 @@ TEST_F(OnboardingTest, EachStepsButtonOpensItsSettingsAndComingBackCountsOnce) {
     view->actionBtn->performClick(); // step 2 now; each press adds an observer, all go at once
     view->actionBtn->performClick();
     EXPECT_EQ(system.accessibility.prompts, 2);
-    EXPECT_THAT(system.workspace.opened,
+    EXPECT_THAT(system.eventsAfter("open "),
                 ::testing::Each("x-apple.systempreferences:com.apple.preference.security?"
                                 "Privacy_Accessibility"));
     EXPECT_EQ(observers(), 2u);

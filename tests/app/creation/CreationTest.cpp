@@ -139,7 +139,7 @@ TEST_F(FileCreationTest, IWorkAMissingApplicationOffersItsAppStorePage) {
     ASSERT_EQ(system.alerts.shown.size(), 2u);
     EXPECT_EQ(system.alerts.shown[0].messageText, "Pages is not installed");
     EXPECT_THAT(system.alerts.shown[0].buttons, ElementsAre("Open App Store", "Cancel"));
-    EXPECT_THAT(system.workspace.opened,
+    EXPECT_THAT(system.eventsAfter("open "),
                 ElementsAre("macappstore://apps.apple.com/app/id409201541"));
     EXPECT_THAT(system.scripts.scripts, IsEmpty());
 }
