@@ -73,22 +73,23 @@ TEST_F(AppDelegateTest, StatusMenuItemsReachTheirReceivers) {
 TEST(UninstallShellTest, EveryCommandGetsExactlyItsWordsUnderHostileHomes) {
     test::TempDir dir;
     std::filesystem::create_directories((dir / "bin").str());
-    for (const std::string name : {"rm", "tccutil", "killall"}) {
-        test::writeFile(dir / ("bin/" + name),
-                        "#!/bin/sh\nprintf '%s|' " + name + " \"$@\" >> record; echo >> record\n");
-        std::filesystem::permissions((dir / ("bin/" + name)).str(),
-                                     std::filesystem::perms::owner_all);
+    test::writeFile(dir / "record.sh",
+                    "#!/bin/sh\nprintf '%s|' \"${0##*/}\" \"$@\" >> record; echo >> record\n");
+    std::filesystem::permissions((dir / "record.sh").str(), std::filesystem::perms::owner_all);
+    for (const char* name : {"rm", "tccutil", "killall"}) {
+        std::filesystem::create_symlink((dir / "record.sh").str(),
+                                        (dir / "bin").appending(name).str());
     }
     // What the commands receive for `home`, one line each.
     const auto record = [&](const std::string& home) {
         std::filesystem::remove((dir / "record").str());
         const std::string script =
             AppDelegate::administratorScript(AppDelegate::uninstallCommands(home));
-        const std::string start = "do shell script ";
-        std::size_t at = start.size();
+        std::size_t at = 16;
         const auto text = readAppleScriptString(script, at);
-        EXPECT_EQ(script.rfind(start, 0), 0u) << home;
-        EXPECT_EQ(script.substr(at), " with administrator privileges") << home;
+        EXPECT_EQ(script.substr(0, 16) + script.substr(at),
+                  "do shell script  with administrator privileges")
+            << home;
         const auto run = test::runProgram(Path("/bin/sh"), {"-c", text.value_or("")},
                                           {{"PATH", (dir / "bin").str()}}, dir.path());
         EXPECT_EQ(run.exitCode, 0) << home << "\n" << run.err;
