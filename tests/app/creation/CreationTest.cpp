@@ -131,19 +131,6 @@ TEST_F(FileCreationTest, HostilePathsReadBackExactly) {
     }
 }
 
-TEST_F(FileCreationTest, IWorkAMissingApplicationOffersItsAppStorePage) {
-    system.alerts.responses = {kAlertFirstButtonReturn, kAlertFirstButtonReturn + 1};
-    delegate.createIWorkDocument(file, "pages");
-    delegate.createIWorkDocument(file, "numbers"); // Cancel opens nothing
-    system.mainQueue.runUntilIdle();
-    ASSERT_EQ(system.alerts.shown.size(), 2u);
-    EXPECT_EQ(system.alerts.shown[0].messageText, "Pages is not installed");
-    EXPECT_THAT(system.alerts.shown[0].buttons, ElementsAre("Open App Store", "Cancel"));
-    EXPECT_THAT(system.eventsAfter("open "),
-                ElementsAre("macappstore://apps.apple.com/app/id409201541"));
-    EXPECT_THAT(system.scripts.scripts, IsEmpty());
-}
-
 // iWork kinds get a free name and go to their application, which saves the document.
 TEST_F(FileCreationTest, IWorkASavedDocumentIsLoggedAndRevealedAndAFailureIsLoggedOnly) {
     system.workspace.installedApplications = {"com.apple.iWork.Numbers"};

