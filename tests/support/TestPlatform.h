@@ -112,7 +112,6 @@ struct FakePasteboard final : Pasteboard, Recorder {
 struct FakeWorkspace final : Workspace, Recorder {
     using Recorder::Recorder;
     std::set<std::string, std::less<>> installedApplications;
-    std::vector<std::vector<Path>> revealed;
     bool openURL(std::string_view url) override {
         record("open " + std::string(url));
         return true;
@@ -124,8 +123,11 @@ struct FakeWorkspace final : Workspace, Recorder {
         return Path("/Applications").appending(std::string(bundleIdentifier) + ".app");
     }
     void activateFileViewerSelecting(const std::vector<Path>& items) override {
-        revealed.push_back(items);
-        record("reveal " + std::to_string(items.size()));
+        std::string event = "reveal";
+        for (const auto& item : items) {
+            event += " " + item.str();
+        }
+        record(event);
     }
 };
 

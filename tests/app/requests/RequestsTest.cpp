@@ -83,14 +83,13 @@ TEST_F(RequestsTest, OneTakenNameFailsAloneTheOthersMoveAndAreRevealedAfterAPaus
 
     EXPECT_THAT(system.alerts.shown, IsEmpty()) << "after the handler returns";
     system.mainQueue.advance(0.29);
-    EXPECT_THAT(system.workspace.revealed, IsEmpty()) << "not before 0.3 s";
+    EXPECT_THAT(system.eventsAfter("reveal "), IsEmpty()) << "not before 0.3 s";
     ASSERT_EQ(system.alerts.shown.size(), 1u);
     EXPECT_EQ(system.alerts.shown[0].messageText, "Error al mover");
     EXPECT_EQ(alerted(),
               "b: “b” couldn’t be moved because an item with the same name already exists.");
     system.mainQueue.advance(0.01);
-    EXPECT_THAT(system.workspace.revealed,
-                ElementsAre(ElementsAre(Path("/dest/a"), Path("/dest/dir"))));
+    EXPECT_THAT(system.eventsAfter("reveal "), ElementsAre("/dest/a /dest/dir"));
 }
 
 TEST_F(RequestsTest, APartlyMovedItemIsRevealedAndNothingMovedRevealsNothing) {
@@ -101,11 +100,11 @@ TEST_F(RequestsTest, APartlyMovedItemIsRevealedAndNothingMovedRevealsNothing) {
     EXPECT_THAT(system.log.messages(),
                 ElementsAre("Moved: /src//dir -> /dest/dir", "ERROR moving: " + why))
         << "the path as written";
-    EXPECT_THAT(system.workspace.revealed, ElementsAre(ElementsAre(Path("/dest/dir"))));
+    EXPECT_THAT(system.eventsAfter("reveal "), ElementsAre("/dest/dir"));
     EXPECT_EQ(alerted(), "dir: " + why);
 
     paste("/src/gone1\n/src/gone2", "/dest");
-    EXPECT_EQ(system.workspace.revealed.size(), 1u);
+    EXPECT_EQ(system.eventsAfter("reveal ").size(), 1u) << "nothing moved: no reveal";
     EXPECT_EQ(alerted(), "gone1: “gone1” couldn’t be moved because it no longer exists.\n"
                          "gone2: “gone2” couldn’t be moved because it no longer exists.");
 }
