@@ -71,21 +71,5 @@ TEST_F(OnboardingTest, EachStepsButtonOpensItsSettingsAndComingBackCountsOnce) {
     EXPECT_EQ(system.application.policy, ActivationPolicy::accessory);
 }
 
-TEST_F(OnboardingTest, SkipAndTheCloseButtonCloseWithoutRemembering) {
-    system.events.clear();
-    controller.window()->close();
-    EXPECT_FALSE(controller.window()->visible);
-    EXPECT_THAT(system.events, ::testing::IsEmpty()) << "close only closes";
-    controller.window()->makeKeyAndOrderFront(nullptr);
-    for (const auto& sub : view->subviews()) {
-        if (auto* b = dynamic_cast<Button*>(sub.get()); b && b->action == "skipTapped") {
-            b->performClick();
-        }
-    }
-    EXPECT_FALSE(controller.window()->visible);
-    EXPECT_EQ(system.application.policy, ActivationPolicy::accessory);
-    EXPECT_EQ(system.standardStore.count("onboardingComplete"), 0u);
-}
-
 } // namespace
 } // namespace orv

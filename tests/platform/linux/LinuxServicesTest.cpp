@@ -125,17 +125,6 @@ TEST_F(LinuxServicesTest, PasteboardWithoutDisplayIsAPrivateFileHoldingTheLastSt
     EXPECT_EQ(readFile(dir / "orvane/pasteboard.txt"), "/a/b.txt\n/a/c");
 }
 
-TEST_F(LinuxServicesTest, LogLinesGoToTheLogFileOneLineEach) {
-    env.set("ORVANE_LOG_FILE", (dir / "log").str());
-    LinuxLogSink sink;
-    const Log log(sink, "tamsel.Orvane-.OrvaneExtension", "FinderSync");
-    log("Cut %d items", 3);
-    log("Created: %{public}@", std::string("/a/line\nbreak\t\x7f\\n\0end", 21));
-    EXPECT_EQ(readFile(dir / "log"), "tamsel.Orvane-.OrvaneExtension FinderSync Cut 3 items\n"
-                                     "tamsel.Orvane-.OrvaneExtension FinderSync Created: "
-                                     "/a/line\\nbreak\\t\\x7f\\\\n\\x00end\n");
-}
-
 TEST_F(LinuxServicesTest, UserDefaultsSeeOtherWritersAndNeverDropOrWriteOverWhatTheyCannotRead) {
     env.set("XDG_CONFIG_HOME", (dir / "config").str());
     std::filesystem::create_directories((dir / "config/orvane").str());
