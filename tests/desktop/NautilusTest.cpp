@@ -36,11 +36,9 @@ class NautilusTest : public ::testing::Test {
             ORVANE_REQUIRE_PROGRAM(program);
         }
         env = sessionEnvironment(dir);
-        fs::create_directories((dir / "config/orvane").str());
+        onboardingDone(dir);
         fs::create_directories(folder().str());
         writeFile(folder().appending("report one.txt"), "");
-        writeFile(dir / "config/orvane/tamsel.Orvane-.defaults",
-                  "onboardingComplete\tbool\ttrue\n");
         const std::string display = (dir / "display").str();
         // The module is not where it was built: it is told where orvane-finder is.
         env.insert({{"PATH", "/usr/local/bin:/usr/bin:/bin"},

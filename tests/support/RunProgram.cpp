@@ -81,6 +81,11 @@ bool eventually(const std::function<bool()>& condition, double seconds) {
     return true;
 }
 
+void onboardingDone(const TempDir& dir) {
+    std::filesystem::create_directories((dir / "config/orvane").str());
+    writeFile(dir / "config/orvane/tamsel.Orvane-.defaults", "onboardingComplete\tbool\ttrue\n");
+}
+
 Environment sessionEnvironment(const TempDir& dir) {
     std::filesystem::create_directories((dir / "home").str());
     std::filesystem::create_directories((dir / "run").str());

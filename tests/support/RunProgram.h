@@ -47,15 +47,17 @@ class RunningProgram {
     Path out_, err_;
 };
 
-// Skips the test when /usr/bin/`name` is missing, as on a developer's machine; under CI, which
-// installs everything the tests use, a missing program fails it.
-#define ORVANE_REQUIRE_PROGRAM(name)                                                               \
-    if (access((std::string("/usr/bin/") + (name)).c_str(), X_OK) != 0) {                          \
+// Skips the test when `what` is not `available`, as on a developer's machine; under CI, which
+// installs everything the tests use, a missing one fails it.
+#define ORVANE_REQUIRE(available, what)                                                            \
+    if (!(available)) {                                                                            \
         if (std::getenv("CI") != nullptr) {                                                        \
-            FAIL() << (name) << " is not installed";                                               \
+            FAIL() << (what) << " is not installed";                                               \
         }                                                                                          \
-        GTEST_SKIP() << (name) << " is not installed";                                             \
+        GTEST_SKIP() << (what) << " is not installed";                                             \
     }
+#define ORVANE_REQUIRE_PROGRAM(name)                                                               \
+    ORVANE_REQUIRE(access((std::string("/usr/bin/") + (name)).c_str(), X_OK) == 0, name)
 
 // Waits until `condition` holds, checking every few milliseconds; false after `seconds`.
 bool eventually(const std::function<bool()>& condition, double seconds = 20);
@@ -64,6 +66,8 @@ bool eventually(const std::function<bool()>& condition, double seconds = 20);
 // and log of its own. XDG_DATA_HOME is left to its default below the home: with it set, GNOME
 // Files now and then never showed a window.
 Environment sessionEnvironment(const TempDir& dir);
+// The user of that session finished onboarding: the host runs as the everyday agent.
+void onboardingDone(const TempDir& dir);
 // Ends the host a URL started in that session (no child of ours) through the pid it recorded.
 void endRecordedHost(const TempDir& dir);
 // An executable script at `script` that writes its arguments, each followed by "|", to `out`

@@ -14,9 +14,11 @@ namespace {
 class DesktopNotifierTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        for (const char* program : {"dbus-run-session", "python3"}) {
-            ORVANE_REQUIRE_PROGRAM(program);
-        }
+        ORVANE_REQUIRE_PROGRAM("dbus-run-session");
+        ORVANE_REQUIRE(
+            test::runProgram(Path("/usr/bin/python3"), {"-c", "import gi"}, {}, dir.path())
+                    .exitCode == 0,
+            "python3-gi");
     }
     // The answer to `alert` from a server with or without actions whose user picks `choice`,
     // on a session bus of its own.
@@ -34,10 +36,7 @@ class DesktopNotifierTest : public ::testing::Test {
         presenter.setNotifier(&notifier);
         return presenter.runModal(alert);
     }
-    std::string shown() const {
-        const std::string out = server->out();
-        return out.substr(out.find('\n') + 1);
-    }
+    std::string shown() const { return server->out().substr(server->out().find('\n') + 1); }
 
     test::TempDir dir;
     test::ScopedEnv env;
