@@ -104,7 +104,8 @@ TEST_F(ProgramsTest, AURLStartsTheHostWhichLaunchesAndCreatesEachKind) {
                                          {"createRtf:", "Untitled.rtf"},
                                          {"createTxt:", "Untitled 1.txt"}}) {
         finder({"run", selector, "--target", "new"});
-        ASSERT_TRUE(eventually([&] { return exists(work("new").appending(name)); })) << log();
+        const Path made = work("new").appending(name);
+        ASSERT_TRUE(eventually([&] { return exists(made); })) << log();
     }
     EXPECT_TRUE(exists(dir / "config/autostart/orvane-host.desktop")) << "the whole launch ran";
     EXPECT_EQ(readFile(work("new/Untitled.pptx")), templates::emptyPptxPackage());

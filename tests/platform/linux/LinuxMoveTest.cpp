@@ -228,18 +228,20 @@ TEST_F(LinuxMoveTest, ACrashAtAnyStepLeavesTheSourceWholeAndNoHiddenCopyAfterThe
     test::RecordingLogSink sink;
     const Log log(sink, "tamsel.Orvane-", "AppDelegate");
     const auto crash = [] { _exit(0); };
-    for (const auto& [when, hook] :
+    for (const auto& step :
          std::vector<std::pair<std::string, std::function<void(std::string_view, const Path&)>>>{
              {"before the copy exists", at("mkdir", "", crash)},
              {"before the copy's identity is on record", at("made", "", crash)},
              {"in the middle of the copy", at("copy", "b.txt", crash)},
              {"before the copy takes its name", at("place", "", crash)},
              {"right after the copy took its name", at("placed", "", crash)}}) {
+        // Clang 14 cannot capture structured bindings, hence the plain names.
+        const std::string& when = step.first;
         const Path dest = dir / ("dest " + when);
         fs::create_directories(dest.str());
         ASSERT_EQ(inChild([&] {
                       MoveJournal journal(files, container, log);
-                      system.hook = hook;
+                      system.hook = step.second;
                       return moveItem(system, tree, dest.appending("tree"), &journal) ? 1 : 2;
                   }),
                   0)
