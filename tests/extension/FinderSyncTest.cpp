@@ -104,7 +104,7 @@ TEST_F(FinderSyncTest, CutRecordsTheListAndLogsTheCountEvenWhenTheWriteFails) {
     system.files.container.reset();
     extension.cutItems(nullptr); // no container: nothing, not even a log line
     EXPECT_THAT(system.eventsAfter("open "), IsEmpty());
-    EXPECT_THAT(system.log.messages(), ElementsAre("Cut 3 items", "Cut 3 items"));
+    EXPECT_THAT(system.log.lines, ElementsAre("Cut 3 items", "Cut 3 items"));
 }
 
 TEST_F(FinderSyncTest, PathsTheHostWouldReadAsOthersAreRefusedWholeAndLogged) {
@@ -121,7 +121,7 @@ TEST_F(FinderSyncTest, PathsTheHostWouldReadAsOthersAreRefusedWholeAndLogged) {
         const auto starts = [&](std::string what) {
             return ::testing::StartsWith("ERROR " + what + ": “" + hostile + "” ");
         };
-        EXPECT_THAT(system.log.messages(),
+        EXPECT_THAT(system.log.lines,
                     ElementsAre(starts("cutting"), starts("creating"), starts("pasting")));
     }
 }

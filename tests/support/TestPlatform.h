@@ -44,7 +44,6 @@ struct FakeFileManager final : FileManager, Recorder {
     std::set<Path> directories;
     std::set<Path> failingWrites; // writes to these fail
     std::set<Path> unreadable;    // reads of these fail
-    Path home = Path("/Users/tester");
     int containerQueries = 0;
     int journaledMoves = 0;           // moves given an observer to record their copies
     std::map<Path, Error> moveErrors; // what moving these answers (after moving, when partial)
@@ -80,7 +79,7 @@ struct FakeFileManager final : FileManager, Recorder {
                : files.count(path) != 0     ? std::optional(false)
                                             : std::nullopt;
     }
-    Path homeDirectory() override { return home; }
+    Path homeDirectory() override { return Path("/Users/tester"); }
     bool fileExists(const Path& path) override { return isDirectory(path).has_value(); }
     Status createFileExclusively(const Path& path, std::string_view bytes) override;
     // Every move is recorded, done or not. A removal takes what lies below a folder too.
@@ -131,11 +130,10 @@ struct FakeWorkspace final : Workspace, Recorder {
     }
 };
 
-// Defaults domains by name; each synchronization and removed domain is counted.
+// Defaults domains by name; removed domains are listed.
 struct FakeUserDefaultsSuites final : UserDefaultsSuites {
     std::map<std::string, std::map<std::string, bool>> domains;
     std::set<std::string> refused; // suite names that give no defaults object
-    int synchronizations = 0;
     std::vector<std::string> removedDomains;
 
     struct Domain final : UserDefaults {
@@ -148,7 +146,7 @@ struct FakeUserDefaultsSuites final : UserDefaultsSuites {
         void setBool(bool value, std::string_view key) override {
             store_[std::string(key)] = value;
         }
-        bool synchronize() override { return ++suites_.synchronizations > 0; }
+        bool synchronize() override { return true; }
         void removePersistentDomain(std::string_view name) override {
             suites_.removedDomains.emplace_back(name);
         }
@@ -175,21 +173,11 @@ struct FakeProcessLauncher final : ProcessLauncher, Recorder {
     }
 };
 
+// Keeps the messages; the subsystem and category show in the programs' real log.
 struct RecordingLogSink final : LogSink {
-    struct Line {
-        std::string subsystem, category, message;
-    };
-    std::vector<Line> lines;
-    void write(std::string_view subsystem, std::string_view category,
-               std::string_view message) override {
-        lines.push_back({std::string(subsystem), std::string(category), std::string(message)});
-    }
-    std::vector<std::string> messages() const {
-        std::vector<std::string> out;
-        for (const auto& line : lines) {
-            out.push_back(line.message);
-        }
-        return out;
+    std::vector<std::string> lines;
+    void write(std::string_view, std::string_view, std::string_view message) override {
+        lines.emplace_back(message);
     }
 };
 

@@ -71,7 +71,7 @@ TEST_F(FileCreationTest, TheFirstFreeNameFillsGapsFromTheBottomAndEachKindGetsIt
 TEST_F(FileCreationTest, SuccessLogsThenRevealsOnTheGlobalQueueAndFailureOnlyLogs) {
     delegate.createFile(kFolder, "txt");
     delegate.createFile(Path("/locked"), "txt");
-    EXPECT_THAT(system.log.messages(),
+    EXPECT_THAT(system.log.lines,
                 ElementsAre("Created: /Users/a/Documents/B.txt",
                             "ERROR creating: You don’t have permission to save “B.txt”."));
     EXPECT_THAT(system.scripts.scripts, IsEmpty()) << "nothing runs on the main thread";
@@ -98,7 +98,7 @@ TEST_F(FileCreationTest, ANameTakenMeanwhileIsLeftAloneAndTheSearchEndsWhenAllAr
     delegate.createFile(kFolder, "md");
     EXPECT_EQ(tries, 100000);
     EXPECT_THAT(
-        system.log.messages(),
+        system.log.lines,
         ElementsAre("ERROR creating: “/Users/a/Documents” has no free name for a new file."));
 }
 
@@ -112,7 +112,7 @@ TEST_F(FileCreationTest, UnsafeRequestsAreRefusedBeforeAnythingIsWritten) {
         system.log.lines.clear();
         delegate.createFile(Path(folder), ext);
         ASSERT_EQ(system.log.lines.size(), 1u) << folder << " " << ext;
-        EXPECT_THAT(system.log.lines[0].message, ::testing::StartsWith("ERROR creating: "));
+        EXPECT_THAT(system.log.lines[0], ::testing::StartsWith("ERROR creating: "));
     }
     EXPECT_THAT(system.events, IsEmpty());
 }
@@ -156,7 +156,7 @@ TEST_F(FileCreationTest, IWorkASavedDocumentIsLoggedAndRevealedAndAFailureIsLogg
     settle();
     delegate.createIWorkDocument(file, "numbers"); // no error, but no file either
     settle();
-    EXPECT_THAT(system.log.messages(),
+    EXPECT_THAT(system.log.lines,
                 ElementsAre("IWork created: /Users/a/Documents/B 1.numbers", "select err=nil",
                             "rename err=nil",
                             "IWork error: Optional({\n    NSAppleScriptErrorMessage = \"Not "

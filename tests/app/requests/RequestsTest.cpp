@@ -65,7 +65,7 @@ TEST_F(RequestsTest, AFailedCreateIsLoggedAndARelativeFolderOrANulAlsoAlerts) {
     EXPECT_THAT(createdFiles(), ElementsAre("failed B.txt")) << "the missing folder is still asked";
     system.mainQueue.runUntilIdle();
     EXPECT_EQ(system.alerts.shown.size(), 3u);
-    EXPECT_THAT(system.log.messages(),
+    EXPECT_THAT(system.log.lines,
                 ::testing::AllOf(::testing::SizeIs(4),
                                  ::testing::Each(::testing::StartsWith("ERROR creating: "))));
 }
@@ -97,7 +97,7 @@ TEST_F(RequestsTest, APartlyMovedItemIsRevealedAndNothingMovedRevealsNothing) {
                             "stayed behind in “/src/dir”.";
     system.files.moveErrors[Path("/src//dir")] = Error{11, why, Error::Kind::partial};
     paste("/src//dir", "/dest");
-    EXPECT_THAT(system.log.messages(),
+    EXPECT_THAT(system.log.lines,
                 ElementsAre("Moved: /src//dir -> /dest/dir", "ERROR moving: " + why))
         << "the path as written";
     EXPECT_THAT(system.eventsAfter("reveal "), ElementsAre("/dest/dir"));
@@ -111,7 +111,7 @@ TEST_F(RequestsTest, APartlyMovedItemIsRevealedAndNothingMovedRevealsNothing) {
 
 TEST_F(RequestsTest, ABlankCutListIsClearedSilentlyAndNoDestinationLeavesTheCut) {
     paste("", "/dest");
-    EXPECT_THAT(system.log.messages(),
+    EXPECT_THAT(system.log.lines,
                 ElementsAre("Nothing to paste: no items are waiting to be moved"));
     system.log.lines.clear();
     paste("/src/a", "");

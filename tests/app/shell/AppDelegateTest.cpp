@@ -43,7 +43,7 @@ TEST_F(AppDelegateTest, LaunchRemovesTheCopyOfAMoveACrashInterrupted) {
     system.files.setRequest("moves.txt", "1 2 " + copy.str() + "\n");
     delegate.applicationDidFinishLaunching();
     EXPECT_EQ(system.files.files.count(copy), 0u);
-    EXPECT_THAT(system.log.messages(),
+    EXPECT_THAT(system.log.lines,
                 ElementsAre("Removed the partial copy of an interrupted move: " + copy.str()));
     EXPECT_EQ(system.files.request("moves.txt"), "");
 }

@@ -93,8 +93,8 @@ TEST_F(HostInstanceTest, TheFirstClaimServesAndLaterOnesHandTheirURLsOver) {
     EXPECT_THAT(delivered,
                 ElementsAre(ElementsAre("orvaneplus://create"), ElementsAre("orvaneplus://paste"),
                             ElementsAre("orvaneplus://create", "orvaneplus://create")));
-    EXPECT_THAT(sink.messages(), ElementsAre("Ignored a malformed URL message (18 bytes)",
-                                             "Ignored a URL message longer than 65536 bytes"));
+    EXPECT_THAT(sink.lines, ElementsAre("Ignored a malformed URL message (18 bytes)",
+                                        "Ignored a URL message longer than 65536 bytes"));
 }
 
 TEST_F(HostInstanceTest, ABusyMainThreadStillAcknowledgesAtOnceAndGetsTheURLsLater) {
@@ -140,7 +140,7 @@ TEST_F(HostInstanceTest, OutOfDescriptorsThePauseIsLoggedOnceAndServingResumes) 
         });
         loop.asyncAfter(20, [&] { loop.stop(); });
         loop.run();
-        test::writeFile(record, ::testing::PrintToString(sink.messages()));
+        test::writeFile(record, ::testing::PrintToString(sink.lines));
         _exit(0);
     }
     close(ready[1]);

@@ -63,12 +63,12 @@ TEST_F(LinuxServicesTest, TheGroupContainerIsMadePrivateOrIsAbsent) {
     // Pre-made by someone else, or open to others' writes: another user could plant requests.
     chmod(container.str().c_str(), 0777);
     EXPECT_EQ(files.containerURL("G"), std::nullopt);
-    EXPECT_THAT(sink.messages(), ElementsAre(EndsWith(": writable by others")));
+    EXPECT_THAT(sink.lines, ElementsAre(EndsWith(": writable by others")));
     chmod(container.str().c_str(), 0700);
     if (geteuid() == 0) { // only root can give a folder away
         ASSERT_EQ(chown(container.str().c_str(), 65534, 65534), 0);
         EXPECT_EQ(files.containerURL("G"), std::nullopt);
-        EXPECT_THAT(sink.messages().back(), EndsWith(": owned by user 65534"));
+        EXPECT_THAT(sink.lines.back(), EndsWith(": owned by user 65534"));
     }
     writeFile(dir / "file", "");
     env.set("ORVANE_GROUP_CONTAINERS", (dir / "file").str());
