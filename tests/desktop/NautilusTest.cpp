@@ -55,7 +55,7 @@ class NautilusTest : public ::testing::Test {
         ASSERT_TRUE(eventually([&] {
             return (number = readFile(Path(display))).find('\n') != std::string::npos;
         })) << session->err();
-        env["DISPLAY"] = std::string(":").append(number, 0, number.find('\n'));
+        env["DISPLAY"] = concat({":", std::string_view(number).substr(0, number.find('\n'))});
         ASSERT_TRUE(eventually([&] { return !(mainWindow = firstWindow()).empty(); }, 60))
             << session->err() << readFile(dir / "log");
     }

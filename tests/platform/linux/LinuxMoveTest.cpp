@@ -235,7 +235,7 @@ TEST_F(LinuxMoveTest, ACrashAtAnyStepLeavesTheSourceWholeAndNoHiddenCopyAfterThe
              {"in the middle of the copy", at("copy", "b.txt", crash)},
              {"before the copy takes its name", at("place", "", crash)},
              {"right after the copy took its name", at("placed", "", crash)}}) {
-        // Clang 14 cannot capture structured bindings, hence the plain names.
+        // No structured binding: clang 14 cannot capture one in the lambda below.
         const std::string& when = step.first;
         const Path dest = dir / ("dest " + when);
         fs::create_directories(dest.str());
