@@ -35,7 +35,7 @@ struct QuietPlatform {
             log,        p.bundle,     p.finderSync,    p.symbols,        p.standardDefaults,
             mainQueue,  queue,        p.notifications, p.application,    p.statusBar,
             p.graphics, p.alerts,     p.loginItems,    p.accessibility,  p.finderExtension,
-            p.updater,  p.scripts,    p.sleeper};
+            p.updater,  p.scripts,    p.sleeper,       p.processInfo};
     }
 };
 

@@ -114,11 +114,11 @@ struct Copied {
 
 class TreeCopy {
   public:
-    // Copies under `temporary`, telling `observer` of the copy once it exists.
-    TreeCopy(MoveSystem& system, MoveObserver* observer, Path temporary)
-        : temporary(std::move(temporary)), system_(system), observer_(observer) {}
+    // Copies under `record.copy`, telling `observer` of the copy once it exists.
+    TreeCopy(MoveSystem& system, MoveObserver* observer, CopyRecord record)
+        : record(std::move(record)), system_(system), observer_(observer) {}
 
-    const Path temporary;
+    CopyRecord record;
 
     Status copy(const Path& from, const Path& to, const ItemInfo& info, bool top) {
         if (info.type == Type::folder) {
@@ -195,8 +195,9 @@ class TreeCopy {
 
   private:
     void created(FileIdentity identity) {
+        record.copyIdentity = identity;
         if (observer_ != nullptr) {
-            observer_->copyBegins(temporary, identity);
+            observer_->copyBegins(record);
         }
     }
 
@@ -243,25 +244,29 @@ Status copyAcross(MoveSystem& system, const Path& source, const Path& destinatio
     if (system.info(destination)) {
         return moveError(EEXIST, source, destination);
     }
-    TreeCopy tree(system, observer, temporaryBeside(destination));
-    // On record before the copy exists, so a crash at any moment leaves a trace to clean up.
+    TreeCopy tree(system, observer,
+                  {source, *item, destination, temporaryBeside(destination), std::nullopt});
+    // On record before the copy exists, so a crash at any moment leaves a trace to recover.
     if (observer != nullptr) {
-        observer->copyBegins(tree.temporary, std::nullopt);
+        observer->copyBegins(tree.record);
     }
-    auto copied = tree.copy(source, tree.temporary, *item, true);
+    auto copied = tree.copy(source, tree.record.copy, *item, true);
     if (copied) {
-        copied = placeWithoutReplacing(system, tree.temporary, destination, item->type);
+        copied = placeWithoutReplacing(system, tree.record.copy, destination, item->type);
     }
     if (!copied) {
-        (void)removeItem(system, tree.temporary, true);
+        (void)removeItem(system, tree.record.copy, true);
+        if (observer != nullptr) {
+            observer->copyEnds();
+        }
+        return moveError(copied.error(), source, destination);
     }
+    // Still on record while the source is emptied: a crash now leaves the item in both places.
+    const bool stayed = tree.removeCopiedSource();
     if (observer != nullptr) {
         observer->copyEnds();
     }
-    if (!copied) {
-        return moveError(copied.error(), source, destination);
-    }
-    if (tree.removeCopiedSource()) {
+    if (stayed) {
         return Error{EAGAIN,
                      quotedName(source) +
                          " was moved, but what appeared or changed in it during the move stayed "
@@ -300,10 +305,15 @@ Status moveItem(MoveSystem& system, const Path& source, const Path& destination,
     }
 }
 
-Status removeItem(MoveSystem& system, const Path& path, bool ours) {
+namespace {
+
+Status removeWithin(MoveSystem& system, const Path& path, bool ours, std::uint64_t device) {
     const auto item = system.info(path);
     if (!item) {
         return item.error();
+    }
+    if (item->identity.device != device) {
+        return moveError(EXDEV, path, path, " because another file system is mounted there.");
     }
     if (item->type == Type::folder) {
         // Our own copy may hold read-only folders, copied as they were: open them up.
@@ -315,7 +325,7 @@ Status removeItem(MoveSystem& system, const Path& path, bool ours) {
             return names.error();
         }
         for (const auto& name : *names) {
-            if (auto removed = removeItem(system, path.appending(name), ours); !removed) {
+            if (auto removed = removeWithin(system, path.appending(name), ours, device); !removed) {
                 return removed;
             }
         }
@@ -323,25 +333,54 @@ Status removeItem(MoveSystem& system, const Path& path, bool ours) {
     return system.removeEntry(path, item->type);
 }
 
-bool removeAbandonedCopy(MoveSystem& system, const Path& path,
-                         std::optional<FileIdentity> identity) {
+bool isEmpty(MoveSystem& system, const Path& path, const ItemInfo& item) {
+    if (item.type == Type::folder) {
+        const auto names = system.list(path);
+        return names && names->empty();
+    }
+    return item.type != Type::file || item.size == 0;
+}
+
+} // namespace
+
+Status removeItem(MoveSystem& system, const Path& path, bool ours) {
     const auto item = system.info(path);
-    if (!item || !isMoveCopyName(path.lastComponent())) {
-        return false;
+    return item ? removeWithin(system, path, ours, item->identity.device) : item.error();
+}
+
+Interrupted recoverInterruptedMove(MoveSystem& system, const CopyRecord& record) {
+    if (!isMoveCopyName(record.copy.lastComponent()) ||
+        record.copy.deletingLastComponent() != record.destination.deletingLastComponent()) {
+        return Interrupted::notOurs;
     }
-    if (identity) {
-        return item->identity == *identity && removeItem(system, path, true);
+    if (const auto copy = system.info(record.copy)) {
+        if (record.copyIdentity && copy->identity != *record.copyIdentity) {
+            return Interrupted::notOurs;
+        }
+        // Empty, it holds nothing anybody could miss; otherwise it is not destroyed here,
+        // whatever was saved into it since.
+        return isEmpty(system, record.copy, *copy) && system.removeEntry(record.copy, copy->type)
+                   ? Interrupted::copyRemoved
+                   : Interrupted::copyLeft;
     }
-    // Recorded before it was made: only an item still empty can be ours for sure.
-    const bool empty = item->type == Type::folder
-                           ? [&] { const auto names = system.list(path); return names && names->empty(); }()
-                           : item->type != Type::file || item->size == 0;
-    return empty && system.removeEntry(path, item->type);
+    const auto placed = system.info(record.destination);
+    const auto source = system.info(record.source);
+    if (!placed || !record.copyIdentity || placed->identity != *record.copyIdentity || !source) {
+        return Interrupted::nothing;
+    }
+    const auto& was = record.item;
+    const bool unchanged = source->type == Type::file && was.type == Type::file &&
+                           source->identity == was.identity && source->size == was.size &&
+                           source->modified == was.modified;
+    return unchanged && system.removeEntry(record.source, Type::file) ? Interrupted::finished
+                                                                      : Interrupted::inBothPlaces;
 }
 
 bool isMoveCopyName(std::string_view name) {
-    return name.substr(0, kCopyPrefix.size()) == kCopyPrefix &&
-           name.size() == kCopyPrefix.size() + 16;
+    constexpr std::string_view kHexDigits = "0123456789abcdef";
+    return name.size() == kCopyPrefix.size() + 16 &&
+           name.substr(0, kCopyPrefix.size()) == kCopyPrefix &&
+           name.find_first_not_of(kHexDigits, kCopyPrefix.size()) == std::string_view::npos;
 }
 
 } // namespace orv

@@ -66,13 +66,23 @@ class MoveSystem {
     virtual Status makeRemovable(const Path& folder) = 0;
 };
 
+// A move across file systems as its record must outlive a crash: the item as it was looked
+// at, where it goes, and its hidden copy (whose identity is known once the copy exists).
+struct CopyRecord {
+    Path source;
+    ItemInfo item;
+    Path destination;
+    Path copy;
+    std::optional<FileIdentity> copyIdentity;
+};
+
 // Told of the hidden copy a move across file systems makes, so a record outlives a crash.
 class MoveObserver {
   public:
     virtual ~MoveObserver() = default;
-    // Before the copy called `temporary` is made (no identity yet), and again once it exists.
-    virtual void copyBegins(const Path& temporary, std::optional<FileIdentity> identity) = 0;
-    // The copy has its final name, or is gone: nothing hidden is left.
+    // Before the copy is made (no identity yet), and again once it exists.
+    virtual void copyBegins(const CopyRecord& record) = 0;
+    // The copy has its final name and the source is emptied, or the copy is gone.
     virtual void copyEnds() = 0;
 };
 
@@ -85,17 +95,26 @@ class MoveObserver {
 Status moveItem(MoveSystem& system, const Path& source, const Path& destination,
                 MoveObserver* observer = nullptr);
 
-// Removes an item, a folder with everything in it (links are not followed). `ours`: a copy
-// of our own, whose read-only folders may be opened up to remove it.
+// Removes an item, a folder with everything in it (links are not followed), never going into
+// another file system mounted below it. `ours`: a copy of our own, whose read-only folders
+// may be opened up to remove it.
 Status removeItem(MoveSystem& system, const Path& path, bool ours = false);
 
-// Removes a hidden copy that an interrupted move left, but only while it still is ours: the
-// item recorded by `identity`, or, when the crash came before that was recorded, an empty one.
-// True when something was removed.
-bool removeAbandonedCopy(MoveSystem& system, const Path& path,
-                         std::optional<FileIdentity> identity);
+// What a move that a crash interrupted had left, and what was put right.
+enum class Interrupted {
+    nothing,      // no trace: the copy was never made, or the move finished or undid itself
+    copyRemoved,  // its copy was still empty, and is gone
+    copyLeft,     // its copy holds data: whoever recovers puts it away, it is not destroyed
+    notOurs,      // the record names nothing the mover makes: nothing was touched
+    finished,     // the copy had taken its name and the unchanged source file is removed
+    inBothPlaces, // the copy had taken its name; the source may have changed, so it stays
+};
 
-// Whether `name` is the hidden name of a move's copy.
+// Recovers what `record` describes, destroying nothing but an empty copy of ours and a source
+// file proven to be the one copied (same identity, size and modification time).
+Interrupted recoverInterruptedMove(MoveSystem& system, const CopyRecord& record);
+
+// Whether `name` is the hidden name of a move's copy, exactly as the mover makes it.
 bool isMoveCopyName(std::string_view name);
 
 } // namespace orv

@@ -35,6 +35,7 @@ struct Platform {
     SoftwareUpdater& updater;
     ScriptRunner& scripts;
     Sleeper& sleeper;
+    ProcessInfo& processInfo;
 };
 
 } // namespace orv

@@ -63,8 +63,13 @@ class FileManager {
     // source meanwhile stays there (the error's kind is then partial: the rest did move).
     virtual Status moveItem(const Path& source, const Path& destination,
                             MoveObserver* observer) = 0;
-    // Removes the hidden copy an interrupted move left, while it still is ours.
-    virtual bool removeAbandonedCopy(const Path& path, std::optional<FileIdentity> identity) = 0;
+    // Puts right what can be proven of a move a crash interrupted (see platform/Move.h).
+    virtual Interrupted recoverInterruptedMove(const CopyRecord& record) = 0;
+    // trashItemAtURL:resultingItemURL:error: the item's place in the Trash. Only renamed there:
+    // an item the Trash of its own file system cannot take stays, and the error says why.
+    virtual Expected<Path> trashItem(const Path& path) = 0;
+    // contentsOfDirectoryAtPath:error: the names in a folder, hidden ones included.
+    virtual Expected<std::vector<std::string>> contentsOfDirectory(const Path& folder) = 0;
 
     // removeItemAtURL:error: — a file, or a folder with everything in it.
     virtual Status removeItem(const Path& path) = 0;
@@ -109,6 +114,47 @@ class ScriptRunner {
   public:
     virtual ~ScriptRunner() = default;
     virtual std::optional<ScriptError> run(std::string_view source) = 0;
+};
+
+// A process named so that the name outlives it: its machine, that machine's boot, and the
+// process's number and start (a number alone is reused).
+struct ProcessIdentity {
+    std::string machine;
+    std::string boot;
+    std::int64_t pid = 0;
+    std::uint64_t started = 0;
+    friend bool operator==(const ProcessIdentity&, const ProcessIdentity&) = default;
+};
+
+// NSProcessInfo processInfo, with what it does not say: the machine (gethostuuid), its boot
+// (kern.boottime) and when a process started (kern.proc.pid).
+class ProcessInfo {
+  public:
+    virtual ~ProcessInfo() = default;
+    // processIdentifier
+    virtual std::int64_t processIdentifier() = 0;
+    // This machine, and this boot of it; empty when unknown.
+    virtual std::string machine() = 0;
+    virtual std::string boot() = 0;
+    // When the process of that number started, or nullopt when none runs.
+    virtual std::optional<std::uint64_t> startOf(std::int64_t pid) = 0;
+
+    ProcessIdentity current() {
+        const auto pid = processIdentifier();
+        return {machine(), boot(), pid, startOf(pid).value_or(0)};
+    }
+    // False only when that process has provably ended: it ran on this machine, and the
+    // machine has started again since, or no process of that number and start runs now.
+    bool mayBeRunning(const ProcessIdentity& process) {
+        if (machine().empty() || process.machine != machine()) {
+            return true; // another machine's: nothing here can tell
+        }
+        if (!boot().empty() && process.boot != boot()) {
+            return false;
+        }
+        const auto started = startOf(process.pid);
+        return started && *started == process.started;
+    }
 };
 
 // NSThread sleepForTimeInterval:, for pauses on background queues.

@@ -129,4 +129,12 @@ std::string concat(std::initializer_list<std::string_view> pieces) {
     return out;
 }
 
+std::string joined(const std::vector<std::string>& pieces, std::string_view separator) {
+    std::string out;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        out.append(i > 0 ? separator : "").append(pieces[i]);
+    }
+    return out;
+}
+
 } // namespace orv

@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orv {
 
@@ -23,5 +24,8 @@ std::string asciiLowercased(std::string_view text);
 // The pieces joined in one allocation. Also keeps GCC 12 quiet at -O3, which misreads
 // `"literal" + std::string` as an overlapping copy (-Wrestrict).
 std::string concat(std::initializer_list<std::string_view> pieces);
+
+// The pieces with `separator` between each two.
+std::string joined(const std::vector<std::string>& pieces, std::string_view separator);
 
 } // namespace orv

@@ -1,8 +1,9 @@
 #pragma once
-// The record of a move's hidden copy, kept in the group container from before the copy is
-// made until it has its final name or is gone, so that a copy a crash left behind is removed
-// at the next launch. One line per copy: "<device> <inode> <path>", with "-" for an identity
-// not yet known.
+// The record of a move across file systems, kept in the group container while the move has
+// a hidden copy or a source still to empty, so that a later launch can put right what a crash
+// left. Each move has a file of its own, "moves-<random>.txt", naming the host that moves:
+// another host sharing the container, on this machine or another, never acts on the record
+// of a host that may still be running.
 
 #include "platform/Log.h"
 #include "platform/Services.h"
@@ -11,24 +12,25 @@ namespace orv {
 
 class MoveJournal final : public MoveObserver {
   public:
-    static constexpr std::string_view kFileName = "moves.txt";
+    // Records in `container` as `owner`; a record that cannot be written is logged and the
+    // move goes on.
+    MoveJournal(FileManager& files, const Path& container, ProcessIdentity owner, const Log& log);
 
-    // Records in `container`; a record that cannot be written is logged and the move goes on.
-    MoveJournal(FileManager& files, const Path& container, const Log& log);
-
-    void copyBegins(const Path& temporary, std::optional<FileIdentity> identity) override;
+    void copyBegins(const CopyRecord& record) override;
     void copyEnds() override;
 
-    // Removes the copies the journal names, while they are still ours, logs each one, and
-    // clears the journal.
-    static void removeAbandonedCopies(FileManager& files, const Path& container, const Log& log);
+    // Recovers the moves whose hosts have provably ended, logs each, and returns a line for
+    // each item a crash left in both places, for the user to hear of.
+    static std::vector<std::string> recoverInterruptedMoves(FileManager& files,
+                                                            ProcessInfo& processes,
+                                                            const Path& container, const Log& log);
 
   private:
-    void write(const std::string& text);
-
     FileManager& files_;
     Path file_;
+    ProcessIdentity owner_;
     const Log& log_;
+    bool written_ = false;
 };
 
 } // namespace orv

@@ -3,6 +3,7 @@
 
 #include "app/requests/MoveJournal.h"
 #include "app/shell/AppDelegate.h"
+#include "platform/Text.h"
 #include "shared/RequestHandoff.h"
 
 namespace orv {
@@ -57,12 +58,12 @@ void AppDelegate::handlePasteRequest() {
     }
     std::vector<Path> movedURLs;
     std::vector<std::string> failureLines;
-    // A copy across file systems is on record until it has its name, for the next launch to
-    // remove should the host die meanwhile.
+    // A move across file systems is on record until it is done, for a later launch to put
+    // right should the host die meanwhile.
     const auto container = platform_.files.containerURL(handoff::kAppGroupIdentifier);
     std::optional<MoveJournal> journal;
     if (container) {
-        journal.emplace(platform_.files, *container, log);
+        journal.emplace(platform_.files, *container, platform_.processInfo.current(), log);
     }
     const Path destination(request->destination);
     const bool nul = request->destination.find('\0') != std::string::npos;
@@ -113,9 +114,7 @@ void AppDelegate::revealMovedItems(const std::vector<Path>& urls) {
 void AppDelegate::showMoveErrorAlert(const std::vector<std::string>& lines) {
     Alert alert;
     alert.messageText = std::string(kMoveErrorTitle);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        alert.informativeText += (i > 0 ? "\n" : "") + lines[i];
-    }
+    alert.informativeText = joined(lines, "\n");
     alert.style = AlertStyle::warning;
     platform_.alerts.runModal(alert);
 }

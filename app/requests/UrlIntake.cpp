@@ -39,13 +39,13 @@ void AppDelegate::handleCreateRequest() {
                                 (nul ? "” names no folder: the request holds a NUL byte."
                                      : "” is not an absolute folder path.");
         log("ERROR creating: %{public}@", why);
-        showRequestRefusedAlert(platform_.bundle.localizedString("alert.createRefused"), why);
+        showAlert(platform_.bundle.localizedString("alert.createRefused"), why);
         return;
     }
     createFile(folder, request->ext);
 }
 
-void AppDelegate::showRequestRefusedAlert(const std::string& message, const std::string& detail) {
+void AppDelegate::showAlert(const std::string& message, const std::string& detail) {
     Alert alert;
     alert.messageText = message;
     alert.informativeText = detail;

@@ -2,6 +2,7 @@
 
 #include "app/OnboardingWindow/OnboardingWindowController.h"
 #include "app/requests/MoveJournal.h"
+#include "platform/Text.h"
 #include "shared/RequestHandoff.h"
 
 namespace orv {
@@ -29,10 +30,14 @@ void AppDelegate::applicationDidFinishLaunching() {
     registerLoginItem();
     setupStatusItem();
     showOnboardingIfNeeded();
-    // A host that died in the middle of a move left a hidden copy: the source is whole, so
-    // the copy goes.
+    // A host that died in the middle of a move left a hidden copy, or the item in both places.
     if (const auto container = platform_.files.containerURL(handoff::kAppGroupIdentifier)) {
-        MoveJournal::removeAbandonedCopies(platform_.files, *container, log);
+        const auto lines = MoveJournal::recoverInterruptedMoves(
+            platform_.files, platform_.processInfo, *container, log);
+        if (!lines.empty()) {
+            showAlert(platform_.bundle.localizedString("alert.interruptedMove"),
+                      joined(lines, "\n"));
+        }
     }
 }
 

@@ -85,7 +85,8 @@ class AppDelegate final : public ApplicationDelegate, public Responder {
     static std::string shellQuoted(std::string_view text);
 
   private:
-    void showRequestRefusedAlert(const std::string& message, const std::string& detail);
+    // An alert with no choice, shown once the current work is done.
+    void showAlert(const std::string& message, const std::string& detail);
     void registerLoginItem();
     void showOnboardingIfNeeded();
 

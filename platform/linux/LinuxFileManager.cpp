@@ -4,10 +4,12 @@
 #include "platform/linux/Environment.h"
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -211,8 +213,104 @@ Status LinuxFileManager::moveItem(const Path& source, const Path& destination,
     return orv::moveItem(moves_, source, destination, observer);
 }
 
-bool LinuxFileManager::removeAbandonedCopy(const Path& path, std::optional<FileIdentity> identity) {
-    return !holdsNul(path) && orv::removeAbandonedCopy(moves_, path, identity);
+Interrupted LinuxFileManager::recoverInterruptedMove(const CopyRecord& record) {
+    for (const Path* path : {&record.source, &record.destination, &record.copy}) {
+        if (holdsNul(*path)) {
+            return Interrupted::notOurs;
+        }
+    }
+    return orv::recoverInterruptedMove(moves_, record);
+}
+
+Expected<std::vector<std::string>> LinuxFileManager::contentsOfDirectory(const Path& folder) {
+    return holdsNul(folder) ? Expected<std::vector<std::string>>(nulError(folder))
+                            : moves_.list(folder);
+}
+
+namespace {
+
+// The freedesktop.org trash that takes items of the file system `device` by a rename: the
+// user's own where it lies on that file system, else the one at the top of that file system
+// (".Trash/<uid>" in a shared sticky ".Trash", or ".Trash-<uid>").
+std::optional<Path> trashFor(const Path& item, dev_t device) {
+    struct stat st {};
+    const Path home = dataHome().appending("Trash");
+    if (makeDirectories(home, 0700) && stat(home.str().c_str(), &st) == 0 && st.st_dev == device) {
+        return home;
+    }
+    Path top = item.deletingLastComponent();
+    while (top.str() != "/" && stat(top.deletingLastComponent().str().c_str(), &st) == 0 &&
+           st.st_dev == device) {
+        top = top.deletingLastComponent();
+    }
+    const std::string uid = std::to_string(getuid());
+    const Path shared = top.appending(".Trash");
+    if (lstat(shared.str().c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) {
+        const Path own = shared.appending(uid);
+        if (makeDirectories(own, 0700)) {
+            return own;
+        }
+    }
+    const Path own = top.appending(".Trash-" + uid);
+    return makeDirectories(own, 0700) && lstat(own.str().c_str(), &st) == 0 && S_ISDIR(st.st_mode)
+               ? std::optional(own)
+               : std::nullopt;
+}
+
+std::string percentEncoded(std::string_view path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const unsigned char c : path) {
+        if (std::isalnum(c) != 0 ||
+            std::string_view("/-_.~").find(static_cast<char>(c)) != std::string_view::npos) {
+            out += static_cast<char>(c);
+        } else {
+            out += {'%', kHex[c >> 4], kHex[c & 0xF]};
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+Expected<Path> LinuxFileManager::trashItem(const Path& path) {
+    struct stat st {};
+    if (holdsNul(path) || lstat(path.str().c_str(), &st) != 0) {
+        return holdsNul(path) ? nulError(path) : posixError(errno, "Couldn’t look at", path);
+    }
+    const auto trash = trashFor(path, st.st_dev);
+    if (!trash || !makeDirectories(trash->appending("files"), 0700) ||
+        !makeDirectories(trash->appending("info"), 0700)) {
+        return Error{EXDEV, "There is no Trash on the file system of “" + path.str() + "”."};
+    }
+    const std::time_t now = std::time(nullptr);
+    char date[32] = {};
+    std::tm local{};
+    std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", localtime_r(&now, &local));
+    const std::string info =
+        concat({"[Trash Info]\nPath=", percentEncoded(path.str()), "\nDeletionDate=", date, "\n"});
+    // The info file reserves the name, as the trash's readers expect.
+    for (int n = 1; n < 1000; ++n) {
+        const std::string name =
+            path.lastComponent() + (n == 1 ? std::string() : "." + std::to_string(n));
+        const Path infoFile = trash->appending("info/" + name + ".trashinfo");
+        if (auto reserved = createFileExclusively(infoFile, info); !reserved) {
+            if (reserved.error().kind == Error::Kind::alreadyExists) {
+                continue;
+            }
+            return reserved.error();
+        }
+        const Path target = trash->appending("files/" + name);
+        if (auto moved = moves_.renameNoReplace(path, target); !moved) {
+            unlink(infoFile.str().c_str());
+            if (moved.error().kind == Error::Kind::alreadyExists) {
+                continue;
+            }
+            return moved.error();
+        }
+        return target;
+    }
+    return posixError(EEXIST, "Couldn’t find a free name in the Trash for", path);
 }
 
 Status LinuxFileManager::removeItem(const Path& path) {

@@ -28,7 +28,10 @@ class LinuxFileManager final : public FileManager {
     // on file systems without it), so the name is taken whole or not at all.
     Status createFileExclusively(const Path& path, std::string_view bytes) override;
     Status moveItem(const Path& source, const Path& destination, MoveObserver* observer) override;
-    bool removeAbandonedCopy(const Path& path, std::optional<FileIdentity> identity) override;
+    Interrupted recoverInterruptedMove(const CopyRecord& record) override;
+    // The freedesktop.org trash of the item's own file system, which it is renamed into.
+    Expected<Path> trashItem(const Path& path) override;
+    Expected<std::vector<std::string>> contentsOfDirectory(const Path& folder) override;
     Status removeItem(const Path& path) override;
 
   private:

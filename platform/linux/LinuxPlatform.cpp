@@ -19,7 +19,8 @@ Platform LinuxPlatform::platform() {
                     symbols_,       *standardDefaults_, runLoop_,       userInitiatedQueue_,
                     notifications_, *application_,      statusBar_,     graphics_,
                     alerts_,        *loginItems_,       accessibility_, finderExtension_,
-                    *updater_,      scripts_,           sleeper_};
+                    *updater_,      scripts_,           sleeper_,
+                    processInfo_};
 }
 
 } // namespace orv::lnx

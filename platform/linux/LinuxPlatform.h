@@ -6,6 +6,7 @@
 #include "platform/linux/LinuxFileManager.h"
 #include "platform/linux/LinuxGraphics.h"
 #include "platform/linux/LinuxHost.h"
+#include "platform/linux/LinuxProcessInfo.h"
 #include "platform/linux/LinuxRunLoop.h"
 #include "platform/linux/LinuxServices.h"
 #include "platform/linux/LinuxUserDefaults.h"
@@ -63,6 +64,7 @@ class LinuxPlatform {
     std::optional<LinuxSoftwareUpdater> updater_;
     LinuxScriptRunner scripts_;
     LinuxSleeper sleeper_;
+    LinuxProcessInfo processInfo_;
 };
 
 } // namespace orv::lnx

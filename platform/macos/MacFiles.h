@@ -37,7 +37,9 @@ class MacFileManager final : public FileManager {
     // (a hard link where the file system cannot): the name is taken whole or not at all.
     Status createFileExclusively(const Path& path, std::string_view bytes) override;
     Status moveItem(const Path& source, const Path& destination, MoveObserver* observer) override;
-    bool removeAbandonedCopy(const Path& path, std::optional<FileIdentity> identity) override;
+    Interrupted recoverInterruptedMove(const CopyRecord& record) override;
+    Expected<Path> trashItem(const Path& path) override;
+    Expected<std::vector<std::string>> contentsOfDirectory(const Path& folder) override;
     Status removeItem(const Path& path) override;
 
   private:

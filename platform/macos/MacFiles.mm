@@ -135,8 +135,44 @@ Status MacFileManager::moveItem(const Path& source, const Path& destination,
     return orv::moveItem(moves_, source, destination, observer);
 }
 
-bool MacFileManager::removeAbandonedCopy(const Path& path, std::optional<FileIdentity> identity) {
-    return !holdsNul(path) && orv::removeAbandonedCopy(moves_, path, identity);
+Interrupted MacFileManager::recoverInterruptedMove(const CopyRecord& record) {
+    for (const Path* path : {&record.source, &record.destination, &record.copy}) {
+        if (holdsNul(*path)) {
+            return Interrupted::notOurs;
+        }
+    }
+    return orv::recoverInterruptedMove(moves_, record);
+}
+
+Expected<Path> MacFileManager::trashItem(const Path& path) {
+    if (holdsNul(path)) {
+        return nulError(path);
+    }
+    NSURL* trashed = nil;
+    NSError* error = nil;
+    if (![NSFileManager.defaultManager trashItemAtURL:fileURL(path)
+                                     resultingItemURL:&trashed
+                                                error:&error]) {
+        return errorOf(error);
+    }
+    return pathOf(trashed).value_or(path);
+}
+
+Expected<std::vector<std::string>> MacFileManager::contentsOfDirectory(const Path& folder) {
+    if (holdsNul(folder)) {
+        return nulError(folder);
+    }
+    NSError* error = nil;
+    NSArray<NSString*>* names =
+        [NSFileManager.defaultManager contentsOfDirectoryAtPath:toNS(folder.str()) error:&error];
+    if (names == nil) {
+        return errorOf(error);
+    }
+    std::vector<std::string> result;
+    for (NSString* name in names) {
+        result.push_back(toStd(name));
+    }
+    return result;
 }
 
 Status MacFileManager::removeItem(const Path& path) {

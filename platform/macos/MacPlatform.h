@@ -44,6 +44,7 @@ class MacPlatform {
     MacSoftwareUpdater updater_{alerts_, bundle_};
     MacScriptRunner scripts_;
     MacSleeper sleeper_;
+    MacProcessInfo processInfo_;
 };
 
 } // namespace orv::mac

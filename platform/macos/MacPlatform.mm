@@ -13,7 +13,7 @@ Platform MacPlatform::platform() {
                     symbols_,       standardDefaults_, mainQueue_,     userInitiatedQueue_,
                     notifications_, application_,      statusBar_,     graphics_,
                     alerts_,        loginItems_,       accessibility_, finderExtension_,
-                    updater_,       scripts_,          sleeper_};
+                    updater_,       scripts_,          sleeper_,       processInfo_};
 }
 
 } // namespace orv::mac

@@ -45,6 +45,15 @@ class MacSleeper final : public Sleeper {
     void sleepFor(double seconds) override;
 };
 
+// gethostuuid, kern.boottime and kern.proc.pid (a start in microseconds).
+class MacProcessInfo final : public ProcessInfo {
+  public:
+    std::int64_t processIdentifier() override;
+    std::string machine() override;
+    std::string boot() override;
+    std::optional<std::uint64_t> startOf(std::int64_t pid) override;
+};
+
 #ifdef __OBJC__
 // An NSBundle; for a program, mainBundle: the app's own, or the appex's in the extension.
 class MacBundle final : public Bundle {

@@ -54,6 +54,16 @@ Status FakeFileManager::moveItem(const Path& source, const Path& destination,
     return ok();
 }
 
+Expected<std::vector<std::string>> FakeFileManager::contentsOfDirectory(const Path& folder) {
+    std::vector<std::string> names;
+    for (const auto& [path, content] : files) {
+        if (path.deletingLastComponent() == folder) {
+            names.push_back(path.lastComponent());
+        }
+    }
+    return names;
+}
+
 Status FakeFileManager::removeItem(const Path& path) {
     record("remove " + path.str());
     const bool existed = fileExists(path);

@@ -84,9 +84,16 @@ struct FakeFileManager final : FileManager, Recorder {
     Status createFileExclusively(const Path& path, std::string_view bytes) override;
     // Every move is recorded, done or not. A removal takes what lies below a folder too.
     Status moveItem(const Path& source, const Path& destination, MoveObserver*) override;
-    bool removeAbandonedCopy(const Path& path, std::optional<FileIdentity>) override {
-        return fileExists(path) && removeItem(path);
+    // What recovering a move answers.
+    Interrupted interrupted = Interrupted::nothing;
+    Interrupted recoverInterruptedMove(const CopyRecord& move) override {
+        record("recover " + move.source.str() + " -> " + move.destination.str());
+        return interrupted;
     }
+    Expected<Path> trashItem(const Path& path) override {
+        return Error{1, "No Trash here: " + path.str()};
+    }
+    Expected<std::vector<std::string>> contentsOfDirectory(const Path& folder) override;
     Status removeItem(const Path& path) override;
 
     // The content of a file in the container, or nullopt when there is none.
@@ -355,6 +362,18 @@ struct FakeScriptRunner final : ScriptRunner, Recorder {
     }
 };
 
+// A machine on which only the processes in `running` (number to start) run.
+struct FakeProcessInfo final : ProcessInfo {
+    std::map<std::int64_t, std::uint64_t> running{{100, 7}};
+    std::int64_t processIdentifier() override { return 100; }
+    std::string machine() override { return "machine"; }
+    std::string boot() override { return "boot"; }
+    std::optional<std::uint64_t> startOf(std::int64_t pid) override {
+        const auto found = running.find(pid);
+        return found == running.end() ? std::nullopt : std::optional(found->second);
+    }
+};
+
 struct FakeSleeper final : Sleeper, Recorder {
     using Recorder::Recorder;
     void sleepFor(double seconds) override {
@@ -401,13 +420,14 @@ struct TestPlatform {
     FakeSoftwareUpdater updater{events};
     FakeScriptRunner scripts{events};
     FakeSleeper sleeper{events};
+    FakeProcessInfo processInfo;
 
     Platform platform() {
         // clang-format off
         return Platform{files, pasteboard, workspace, suites, processes, log, bundle, finder,
                         symbols, standardDefaults, mainQueue, userInitiatedQueue, notifications,
                         application, statusBar, graphics, alerts, loginItems, accessibility,
-                        finderExtension, updater, scripts, sleeper};
+                        finderExtension, updater, scripts, sleeper, processInfo};
         // clang-format on
     }
 };

@@ -4,6 +4,7 @@
 
 #include "app/requests/MoveJournal.h"
 #include "platform/linux/LinuxFileManager.h"
+#include "platform/linux/LinuxProcessInfo.h"
 #include "platform/linux/Move.h"
 
 #include "tests/support/TempDir.h"
@@ -13,6 +14,7 @@
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -220,39 +222,119 @@ TEST_F(LinuxMoveTest, AFailedCopyIsRemovedEvenWithReadOnlyFoldersAndTheSourceSta
     expectTree(tree);
 }
 
-TEST_F(LinuxMoveTest, ACrashAtAnyStepLeavesTheSourceWholeAndNoHiddenCopyAfterTheNextLaunch) {
+// A host in a child process moves with a journal; the test, a later host, recovers.
+class LinuxRecoveryTest : public LinuxMoveTest {
+  protected:
+    std::vector<std::string> recover() {
+        return MoveJournal::recoverInterruptedMoves(files, processes, container, log);
+    }
+    // A record as a host of `machine` that has ended would have left it.
+    void plant(const std::string& machine, const std::string& source, const Path& copy) {
+        writeFile(container.appending("moves-planted" + copy.lastComponent() + ".txt"),
+                  concat({"owner ", machine, " ", processes.boot(), " 1073741824 1\nsource 1 1 1 ",
+                          "0 0 ", source, "\ndestination ", (dir / "moved").str(), "\ncopy - - ",
+                          copy.str(), "\n"}));
+    }
+    std::set<std::string> trashed() {
+        const Path trash = dir / "data/Trash/files";
+        return fs::exists(trash.str()) ? namesIn(trash) : std::set<std::string>{};
+    }
+
     test::ScopedEnv env;
-    env.set("ORVANE_GROUP_CONTAINERS", (dir / "groups").str());
+    const bool inTestFolder = [this] {
+        env.set("ORVANE_GROUP_CONTAINERS", (dir / "groups").str());
+        env.set("XDG_DATA_HOME", (dir / "data").str());
+        return true;
+    }();
     LinuxFileManager files;
+    LinuxProcessInfo processes;
     const Path container = *files.containerURL("G");
     test::RecordingLogSink sink;
-    const Log log(sink, "tamsel.Orvane-", "AppDelegate");
+    const Log log{sink, "tamsel.Orvane-", "AppDelegate"};
+};
+
+TEST_F(LinuxRecoveryTest, ACrashAtAnyStepLosesNothingAndLeavesNoHiddenCopy) {
     const auto crash = [] { _exit(0); };
-    for (const auto& step :
-         std::vector<std::pair<std::string, std::function<void(std::string_view, const Path&)>>>{
-             {"before the copy exists", at("mkdir", "", crash)},
-             {"before the copy's identity is on record", at("made", "", crash)},
-             {"in the middle of the copy", at("copy", "b.txt", crash)},
-             {"before the copy takes its name", at("place", "", crash)},
-             {"right after the copy took its name", at("placed", "", crash)}}) {
-        // No structured binding: clang 14 cannot capture one in the lambda below.
-        const std::string& when = step.first;
-        const Path dest = dir / ("dest " + when);
+    const Path file = shm.appending("file.txt");
+    struct Step {
+        std::string when;
+        std::function<void(std::string_view, const Path&)> hook;
+        std::string log; // what the recovery says
+        bool moved;      // the item is then in its destination only
+    };
+    for (const auto& step : std::vector<Step>{
+             {"before the copy exists", at("mkdir", "", crash), "", false},
+             {"before the copy's identity is on record", at("made", "", crash), "Removed the empty",
+              false},
+             {"in the middle of the copy", at("copy", "b.txt", crash), "Put the partial", false},
+             {"before the copy takes its name", at("place", "", crash), "Put the partial", false},
+             {"right after the copy took its name", at("placed", "", crash),
+              "An interrupted move left", false},
+             {"right after a file took its name", at("placed", "", crash), "Finished", true}}) {
+        const Path item = step.moved ? file : tree;
+        writeFile(file, "the file");
+        const Path dest = dir / ("dest " + step.when);
         fs::create_directories(dest.str());
         ASSERT_EQ(inChild([&] {
-                      MoveJournal journal(files, container, log);
-                      system.hook = step.second;
-                      return moveItem(system, tree, dest.appending("tree"), &journal) ? 1 : 2;
+                      MoveJournal journal(files, container, processes.current(), log);
+                      system.hook = step.hook;
+                      return moveItem(system, item, dest.appending("item"), &journal) ? 1 : 2;
                   }),
                   0)
-            << when << ": it did not crash";
-        MoveJournal::removeAbandonedCopies(files, container, log);
-        expectTree(tree);
-        EXPECT_THAT(namesIn(dest), ::testing::IsSubsetOf({"tree"})) << when << ": copy left";
-        fs::remove_all(tree.str());
-        makeTree(tree);
+            << step.when << ": it did not crash";
+        sink.lines.clear();
+        const auto both = recover();
+        EXPECT_EQ(both.size(), step.log == "An interrupted move left" ? 1u : 0u) << step.when;
+        EXPECT_EQ(sink.lines.size(), step.log.empty() ? 0u : 1u) << step.when;
+        EXPECT_THAT(joined(sink.lines, ""), ::testing::StartsWith(step.log)) << step.when;
+        EXPECT_THAT(namesIn(dest), ::testing::IsSubsetOf({"item"})) << step.when << ": copy left";
+        EXPECT_EQ(fs::exists(item.str()), !step.moved) << step.when;
+        if (step.moved) {
+            EXPECT_EQ(readFile(dest.appending("item")), "the file");
+        } else {
+            expectTree(tree);
+        }
+        EXPECT_THAT(namesIn(container), IsEmpty()) << step.when << ": the record stays";
     }
-    EXPECT_EQ(sink.lines.size(), 3u) << "each removed copy is logged";
+    EXPECT_EQ(trashed().size(), 2u) << "the partial copies went to the Trash, not away";
+}
+
+TEST_F(LinuxRecoveryTest, WhatIsNotProvablyAnAbandonedCopyOfOursIsLeftAlone) {
+    // Another host on this machine recovers while the copy is in flight: its owner runs.
+    system.hook = at("copy", "b.txt", [&] { EXPECT_THAT(recover(), IsEmpty()); });
+    MoveJournal journal(files, container, processes.current(), log);
+    ASSERT_TRUE(moveItem(system, tree, dir / "moved", &journal));
+    expectTree(dir / "moved");
+    EXPECT_THAT(sink.lines, IsEmpty());
+
+    const Path copy = dir / ".orvane-move-0123456789abcdef";
+    const Path userFolder = dir / "Documents";
+    for (const Path& p : {copy, userFolder, dir / ".orvane-move-0123456789ABCDEF"}) {
+        fs::create_directories(p.str());
+        writeFile(p.appending("mine.txt"), "the user's");
+    }
+    plant("another-machine", tree.str(), copy); // its host may still run there
+    plant(processes.machine(), tree.str(), userFolder);
+    plant(processes.machine(), tree.str(), dir / ".orvane-move-0123456789ABCDEF");
+    recover();
+    EXPECT_THAT(trashed(), IsEmpty());
+    for (const Path& p : {copy, userFolder, dir / ".orvane-move-0123456789ABCDEF"}) {
+        EXPECT_EQ(readFile(p.appending("mine.txt")), "the user's") << p.str();
+    }
+    EXPECT_EQ(sink.lines.size(), 2u) << "each forged record is logged";
+
+    // A file system mounted inside an abandoned copy goes along to the Trash, untouched.
+    fs::create_directories(copy.appending("m").str());
+    if (geteuid() != 0 ||
+        mount("none", copy.appending("m").str().c_str(), "tmpfs", 0, nullptr) != 0) {
+        GTEST_SKIP() << "mounting needs root";
+    }
+    writeFile(copy.appending("m/mounted.txt"), "on another file system");
+    plant(processes.machine(), tree.str(), copy);
+    recover();
+    const Path inTrash = (dir / "data/Trash/files").appending(copy.lastComponent());
+    EXPECT_EQ(readFile(inTrash.appending("m/mounted.txt")), "on another file system");
+    umount(inTrash.appending("m").str().c_str());
 }
 
 } // namespace

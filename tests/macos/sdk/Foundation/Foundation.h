@@ -103,12 +103,19 @@ typedef NSString* NSFileAttributeKey;
 - (nullable NSURL*)containerURLForSecurityApplicationGroupIdentifier:(NSString*)groupIdentifier;
 - (nullable NSDictionary<NSFileAttributeKey, id>*)attributesOfItemAtPath:(NSString*)path error:(NSError**)error;
 - (BOOL)removeItemAtURL:(NSURL*)URL error:(NSError**)error;
+- (BOOL)trashItemAtURL:(NSURL*)url resultingItemURL:(NSURL* _Nullable* _Nullable)outResultingURL error:(NSError**)error;
+- (nullable NSArray<NSString*>*)contentsOfDirectoryAtPath:(NSString*)path error:(NSError**)error;
 @end
 
 extern "C" NSString* NSHomeDirectory(void);
 extern "C" SEL NSSelectorFromString(NSString* aSelectorName);
 
 // Processes, scripts, threads
+@interface NSProcessInfo : NSObject
+@property(class, readonly, strong) NSProcessInfo* processInfo;
+@property(readonly) int processIdentifier;
+@end
+
 @interface NSTask : NSObject
 @property(nullable, copy) NSURL* executableURL;
 @property(nullable, copy) NSArray<NSString*>* arguments;
