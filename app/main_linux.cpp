@@ -120,10 +120,9 @@ int main(int argc, char** argv) {
     if (claim) {
         const orv::Log deliveryLog(system.platform().logSink,
                                    std::string(orv::AppDelegate::kBundleIdentifier), "URLDelivery");
-        urlServer.emplace(system.runLoop(), *claim, deliveryLog,
-                          [&application](const std::vector<std::string>& urls) {
-                              application.deliverURLs(urls);
-                          });
+        urlServer.emplace(*claim, deliveryLog, [&application](std::vector<std::string> urls) {
+            application.receiveURLs(std::move(urls));
+        });
         application.openAtLaunch(options->urls);
     }
 

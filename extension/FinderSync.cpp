@@ -160,10 +160,17 @@ void FinderSync::cutItems(Sender) {
     }
     // Refused whole: a cut list in which one line came back as other paths would move items
     // nobody chose.
+    std::size_t bytes = selection->size() - 1; // the line feeds
     for (const auto& item : *selection) {
         if (!carriesIntact(item, "cutting")) {
             return;
         }
+        bytes += item.str().size();
+    }
+    if (bytes > handoff::kMaxRequestBytes) {
+        log_("ERROR cutting: the list of %d items is longer than the host takes; nothing was cut",
+             selection->size());
+        return;
     }
     if (!handoff::writeCutList(platform_.files, *selection)) {
         return; // no container: nothing written, nothing logged

@@ -14,12 +14,16 @@ namespace orv {
 template <class Delegate> class ApplicationDelegateAdaptor {
   public:
     explicit ApplicationDelegateAdaptor(const Platform& platform)
-        : delegate_(std::make_unique<Delegate>(platform)) {
-        platform.application.setDelegate(delegate_.get());
+        : application_(platform.application), delegate_(std::make_unique<Delegate>(platform)) {
+        application_.setDelegate(delegate_.get());
     }
+    ~ApplicationDelegateAdaptor() { application_.setDelegate(nullptr); }
+    ApplicationDelegateAdaptor(const ApplicationDelegateAdaptor&) = delete;
+    ApplicationDelegateAdaptor& operator=(const ApplicationDelegateAdaptor&) = delete;
     Delegate& wrappedValue() { return *delegate_; }
 
   private:
+    Application& application_;
     std::unique_ptr<Delegate> delegate_;
 };
 

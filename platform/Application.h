@@ -26,6 +26,10 @@ class ApplicationDelegate {
     virtual void applicationDidFinishLaunching() {}
     // application:openURLs:
     virtual void applicationOpenURLs(const std::vector<std::string>& urls) { (void)urls; }
+    // Where URLs can reach the process while the main thread is busy (Linux: the socket's
+    // thread), told of them at once, before application:openURLs: runs with them. Called on
+    // any thread; on macOS never (Apple events wait for the main thread).
+    virtual void applicationURLsArrived(const std::vector<std::string>& urls) { (void)urls; }
 };
 
 // NSApplication sharedApplication. As a responder it answers "terminate:", the end of the

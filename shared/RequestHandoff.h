@@ -29,7 +29,9 @@ inline constexpr std::string_view kPasteURL = "orvaneplus://paste";
 inline constexpr std::string_view kDefaultExtension = "txt";
 
 // A request file longer than this is planted, not written by the extension: it is not read.
-inline constexpr std::size_t kMaxRequestBytes = 1 << 20;
+// Far above any selection (a cut of 100,000 items of 200-byte paths is 20 MB); the extension
+// refuses a longer cut when it is made.
+inline constexpr std::size_t kMaxRequestBytes = 64 << 20;
 
 // Splits at every line feed, trims white space and line ends from each piece and drops the
 // pieces left empty, keeping the order. Carriage returns and stray blanks are thus tolerated.

@@ -26,8 +26,33 @@ void AppDelegate::handleIncomingURLs(const std::vector<std::string>& urls) {
     }
 }
 
+void AppDelegate::applicationURLsArrived(const std::vector<std::string>& urls) {
+    for (const auto& text : urls) {
+        const auto url = Url::parse(text);
+        if (!url || url->host != handoff::kCreateHost) {
+            continue;
+        }
+        const std::lock_guard lock(createRequestsMutex_);
+        if (auto request = handoff::takeCreateRequest(platform_.files, log)) {
+            arrivedCreateRequests_.push_back(std::move(*request));
+        } else {
+            log("A create URL arrived with no request waiting: one made at the same moment took "
+                "its place");
+        }
+    }
+}
+
 void AppDelegate::handleCreateRequest() {
-    const auto request = handoff::takeCreateRequest(platform_.files, log);
+    std::optional<handoff::CreateRequest> request;
+    {
+        const std::lock_guard lock(createRequestsMutex_);
+        if (arrivedCreateRequests_.empty()) {
+            request = handoff::takeCreateRequest(platform_.files, log);
+        } else {
+            request = std::move(arrivedCreateRequests_.front());
+            arrivedCreateRequests_.pop_front();
+        }
+    }
     if (!request) {
         return;
     }

@@ -3,6 +3,10 @@
 // controller, runs the launch sequence, and carries every host operation.
 
 #include "platform/Platform.h"
+#include "shared/RequestHandoff.h"
+
+#include <deque>
+#include <mutex>
 
 #include <memory>
 #include <optional>
@@ -66,6 +70,9 @@ class AppDelegate final : public ApplicationDelegate, public Responder {
     // ---- Requests from the extension ----
 
     void applicationOpenURLs(const std::vector<std::string>& urls) override;
+    // A create request is taken from its file as its URL arrives, so that a later request
+    // cannot take its place while the main thread is busy with a long move.
+    void applicationURLsArrived(const std::vector<std::string>& urls) override;
     // Each URL in turn, routed by its host part: "create" or "paste"; anything else is skipped.
     void handleIncomingURLs(const std::vector<std::string>& urls);
     void handleCreateRequest();
@@ -91,6 +98,8 @@ class AppDelegate final : public ApplicationDelegate, public Responder {
     void showOnboardingIfNeeded();
 
     Platform platform_;
+    std::mutex createRequestsMutex_; // taken on arrival, on the socket's thread
+    std::deque<handoff::CreateRequest> arrivedCreateRequests_;
 };
 
 } // namespace orv

@@ -169,10 +169,8 @@ Expected<HostClaim> claimHost(const std::vector<std::string>& urls, double waitS
     }
 }
 
-UrlServer::UrlServer(LinuxRunLoop& mainLoop, HostClaim claim, const Log& log, Deliver deliver,
-                     double clientTimeout)
-    : mainLoop_(mainLoop), claim_(claim), log_(log), deliver_(std::move(deliver)),
-      clientTimeout_(clientTimeout) {
+UrlServer::UrlServer(HostClaim claim, const Log& log, Deliver deliver, double clientTimeout)
+    : claim_(claim), log_(log), deliver_(std::move(deliver)), clientTimeout_(clientTimeout) {
     loop_.watchReadable(claim_.listenFd, [this] { accept(); });
     thread_ = std::thread([this] { loop_.run(); });
 }
@@ -256,9 +254,8 @@ void UrlServer::readFrom(int fd) {
         finish(fd, false);
         return;
     }
-    // Queued before the answer, so "OK" never promises what is not on its way.
-    mainLoop_.async(
-        [deliver = deliver_, urls = std::move(*urls)]() mutable { deliver(std::move(urls)); });
+    // Taken before the answer, so "OK" never promises what is not on its way.
+    deliver_(std::move(*urls));
     finish(fd, true);
 }
 

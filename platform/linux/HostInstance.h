@@ -32,13 +32,13 @@ struct HostClaim {
 Expected<HostClaim> claimHost(const std::vector<std::string>& urls, double waitSeconds = 10);
 
 // Serves the socket of a primary claim on a thread of its own, so a sender is answered at once
-// even while the main thread is busy (a long move): "OK" means the URLs are queued, and
-// `deliver` runs with them on `mainLoop`, in arrival order. Each connection has its own
+// even while the main thread is busy (a long move): `deliver` runs with the URLs on the
+// server's thread, in arrival order, and then the sender hears "OK". Each connection has its own
 // deadline; out of descriptors, it pauses accepting for a moment (logged once).
 class UrlServer {
   public:
     using Deliver = std::function<void(std::vector<std::string>)>;
-    UrlServer(LinuxRunLoop& mainLoop, HostClaim claim, const Log& log, Deliver deliver,
+    UrlServer(HostClaim claim, const Log& log, Deliver deliver,
               double clientTimeout = kClientTimeout);
     ~UrlServer();
     UrlServer(const UrlServer&) = delete;
@@ -62,7 +62,6 @@ class UrlServer {
     void readFrom(int fd);
     void finish(int fd, bool accepted);
 
-    LinuxRunLoop& mainLoop_;
     LinuxRunLoop loop_; // the server thread's own
     HostClaim claim_;
     Log log_;

@@ -69,6 +69,7 @@ WindowPtr LinuxApplication::makeWindow(Rect contentRect, std::uint64_t styleMask
 
 int LinuxApplication::run() {
     if (delegate_ != nullptr) {
+        delegate_->applicationURLsArrived(launchURLs_);
         delegate_->applicationDidFinishLaunching();
         if (!launchURLs_.empty()) {
             delegate_->applicationOpenURLs(std::exchange(launchURLs_, {}));
@@ -76,6 +77,21 @@ int LinuxApplication::run() {
     }
     runLoop_.run();
     return 0;
+}
+
+void LinuxApplication::setDelegate(ApplicationDelegate* delegate) {
+    const std::lock_guard lock(delegateMutex_);
+    delegate_ = delegate;
+}
+
+void LinuxApplication::receiveURLs(std::vector<std::string> urls) {
+    {
+        const std::lock_guard lock(delegateMutex_);
+        if (delegate_ != nullptr) {
+            delegate_->applicationURLsArrived(urls);
+        }
+    }
+    runLoop_.async([this, urls = std::move(urls)] { deliverURLs(urls); });
 }
 
 void LinuxApplication::deliverURLs(const std::vector<std::string>& urls) {

@@ -10,6 +10,7 @@
 #include "platform/linux/LinuxRunLoop.h"
 
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,7 @@ class LinuxApplication final : public Application {
     LinuxApplication(LinuxRunLoop& runLoop, NotificationCenter& notifications, Bundle& bundle,
                      const LinuxScreen& screen);
 
-    void setDelegate(ApplicationDelegate* delegate) override { delegate_ = delegate; }
+    void setDelegate(ApplicationDelegate* delegate) override;
     bool setActivationPolicy(ActivationPolicy policy) override;
     ActivationPolicy activationPolicy() const override { return policy_; }
     // Becoming active posts the did-become-active notification, once per activation.
@@ -46,7 +47,10 @@ class LinuxApplication final : public Application {
 
     // URLs handed to the application when it was started, delivered once it has launched.
     void openAtLaunch(std::vector<std::string> urls) { launchURLs_ = std::move(urls); }
-    // URLs that reach the running application: application:openURLs:.
+    // URLs that reach the running application, on any thread: the delegate hears at once
+    // that they arrived, and application:openURLs: follows on the main thread.
+    void receiveURLs(std::vector<std::string> urls);
+    // application:openURLs:, on the main thread.
     void deliverURLs(const std::vector<std::string>& urls);
     // The user went to another application; the next activation posts the notification.
     void resignActive() { active_ = false; }
@@ -57,6 +61,7 @@ class LinuxApplication final : public Application {
     NotificationCenter& notifications_;
     Bundle& bundle_;
     const LinuxScreen& screen_;
+    std::mutex delegateMutex_; // the delegate is also told of URLs on the socket's thread
     ApplicationDelegate* delegate_ = nullptr;
     ActivationPolicy policy_ = ActivationPolicy::regular;
     bool active_ = false;

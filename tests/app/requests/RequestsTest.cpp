@@ -56,6 +56,22 @@ TEST_F(RequestsTest, CreateURLsCreateWhatThePendingFileNamesOnceAfterAPasteBefor
               std::find(system.events.begin(), system.events.end(), "create B.TXT"));
 }
 
+TEST_F(RequestsTest, NoRequestIsLostToABusyHostOrToItsSize) {
+    for (const char* ext : {"md", "json", ""}) { // the last one's request was replaced
+        if (*ext != '\0') {
+            pending("/f\n"s + ext);
+        }
+        delegate.applicationURLsArrived({"orvaneplus://create", "orvaneplus://paste"});
+    }
+    delegate.handleIncomingURLs({"orvaneplus://create", "orvaneplus://create"});
+    EXPECT_THAT(createdFiles(), ElementsAre("B.md", "B.json"));
+    EXPECT_THAT(system.log.lines,
+                ::testing::Contains(::testing::StartsWith("A create URL arrived")));
+    // Every item of a big folder, cut.
+    paste(joined(std::vector<std::string>(20000, "/src/" + std::string(60, 'n')), "\n"), "/dest");
+    EXPECT_EQ(system.eventsAfter("move ").size(), 20000u);
+}
+
 TEST_F(RequestsTest, AFailedCreateIsLoggedAndARelativeFolderOrANulAlsoAlerts) {
     for (const auto& request :
          {"/nowhere\ntxt"s, "relative/folder\ntxt"s, "/f\0/etc\ntxt"s, "/f\nt\0xt"s}) {

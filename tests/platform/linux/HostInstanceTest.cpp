@@ -36,12 +36,14 @@ TEST(UrlMessageTest, OnlyWellFormedMessagesAreTaken) {
 
 class HostInstanceTest : public ::testing::Test {
   protected:
-    // This process claims the host: its URL server delivers what `deliver` is given.
+    // This process claims the host: its URL server delivers on `loop` what `deliver` is given.
     UrlServer serve(UrlServer::Deliver deliver) {
         env.set("XDG_RUNTIME_DIR", dir.path().str());
         auto claim = claimHost({});
         EXPECT_TRUE(claim && claim->primary);
-        return UrlServer(loop, *claim, log, std::move(deliver));
+        return UrlServer(*claim, log, [this, deliver](std::vector<std::string> urls) {
+            loop.async([deliver, urls] { deliver(urls); });
+        });
     }
 
     // Sends raw bytes to the host's socket and returns its answer.
