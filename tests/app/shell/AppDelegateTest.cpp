@@ -37,15 +37,23 @@ TEST_F(AppDelegateTest, LaunchRunsEveryStepInOrderAndShowsOnboardingUntilItIsDon
     EXPECT_THAT(done.application.windows(), IsEmpty());
 }
 
-TEST_F(AppDelegateTest, LaunchRemovesTheCopyOfAMoveACrashInterrupted) {
-    const Path copy("/dest/.orvane-move-0123456789abcdef");
-    system.files.files[copy] = "partial";
-    system.files.setRequest("moves.txt", "1 2 " + copy.str() + "\n");
+TEST_F(AppDelegateTest, LaunchRecoversOnlyMovesOfEndedHostsAndTellsOfItemsInBothPlaces) {
+    system.files.directories.insert(Path("/group"));
+    for (const auto& [name, pid] :
+         {std::pair("moves-running.txt", "100"), {"moves-ended.txt", "200"}}) {
+        system.files.setRequest(
+            name, concat({"owner machine boot ", pid, " 7\nsource 1 1 2 0 0 /a/Photos\n",
+                          "destination /b/Photos\ncopy 3 4 /b/.orvane-move-0123456789abcdef\n"}));
+    }
+    system.files.interrupted = Interrupted::inBothPlaces;
     delegate.applicationDidFinishLaunching();
-    EXPECT_EQ(system.files.files.count(copy), 0u);
-    EXPECT_THAT(system.log.lines,
-                ElementsAre("Removed the partial copy of an interrupted move: " + copy.str()));
-    EXPECT_EQ(system.files.request("moves.txt"), "");
+    system.mainQueue.advance(1);
+    EXPECT_THAT(system.eventsAfter("recover "), ElementsAre("/a/Photos -> /b/Photos"));
+    ASSERT_EQ(system.alerts.shown.size(), 1u);
+    EXPECT_EQ(system.alerts.shown[0].messageText, "alert.interruptedMove");
+    EXPECT_EQ(system.alerts.shown[0].informativeText,
+              "“Photos” is in both places: “/a/Photos” and “/b/Photos”.");
+    EXPECT_TRUE(system.files.request("moves-running.txt")) << "a running host's record stays";
 }
 
 TEST_F(AppDelegateTest, StatusMenuItemsReachTheirReceivers) {
