@@ -126,22 +126,24 @@ TEST_F(HostInstanceTest, OutOfDescriptorsThePauseIsLoggedOnceAndServingResumes) 
     const pid_t child = fork();
     if (child == 0) {
         close(ready[0]);
-        const auto server = serve([&](auto) { loop.stop(); });
-        std::vector<int> hoard;
-        rlimit limit{64, 64};
-        setrlimit(RLIMIT_NOFILE, &limit);
-        for (int fd; (fd = open("/dev/null", O_RDONLY)) >= 0;) {
-            hoard.push_back(fd);
-        }
-        // Told on a descriptor it already has: closing one would free a place for the URL.
-        (void)!write(ready[1], "x", 1);
-        loop.asyncAfter(1.0, [&] {
-            for (const int fd : hoard) {
-                close(fd);
+        { // the server's thread ends with the block, after it has answered
+            const auto server = serve([&](auto) { loop.stop(); });
+            std::vector<int> hoard;
+            rlimit limit{64, 64};
+            setrlimit(RLIMIT_NOFILE, &limit);
+            for (int fd; (fd = open("/dev/null", O_RDONLY)) >= 0;) {
+                hoard.push_back(fd);
             }
-        });
-        loop.asyncAfter(20, [&] { loop.stop(); });
-        loop.run();
+            // Told on a descriptor it already has: closing one would free a place for the URL.
+            (void)!write(ready[1], "x", 1);
+            loop.asyncAfter(1.0, [&] {
+                for (const int fd : hoard) {
+                    close(fd);
+                }
+            });
+            loop.asyncAfter(20, [&] { loop.stop(); });
+            loop.run();
+        }
         test::writeFile(record, ::testing::PrintToString(sink.lines));
         _exit(0);
     }
