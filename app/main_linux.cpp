@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
                                      {"NSHumanReadableCopyright", "© 2026 Tamsel"}}},
                                    /*diagnostic=*/oneShot);
     // On a desktop, alerts also reach the user as notifications.
-    orv::lnx::DesktopNotifier notifier;
+    orv::lnx::DesktopNotifier notifier(system.runLoop());
     if (!oneShot) {
         system.alerts().setNotifier(&notifier);
     }
@@ -110,7 +110,9 @@ int main(int argc, char** argv) {
                 if (info.ssi_signo == SIGUSR1) {
                     printUI();
                 } else {
-                    application.terminate(nullptr); // as at logout: no clean-up of our own
+                    // As at logout, no clean-up of our own; but the requests already taken
+                    // (their senders heard OK) are carried out first.
+                    system.runLoop().async([&application] { application.terminate(nullptr); });
                 }
             }
         });

@@ -160,15 +160,20 @@ void LinuxRunLoop::stop() {
 
 void LinuxRunLoop::run() {
     // A stop asked for before run() (say, during launch) ends it at once.
-    while (!stopRequested_) {
+    runUntil([] { return false; });
+    stopRequested_ = false;
+}
+
+void LinuxRunLoop::runUntil(const std::function<bool()>& done) {
+    while (!stopRequested_ && !done()) {
         Entry entry;
         // Only what is due when this round starts, so a task that keeps queueing new ones
         // cannot starve the watched descriptors.
         const double limit = now();
-        while (!stopRequested_ && takeDue(limit, entry)) {
+        while (!stopRequested_ && !done() && takeDue(limit, entry)) {
             entry.task();
         }
-        if (stopRequested_) {
+        if (stopRequested_ || done()) {
             break;
         }
         int timeoutMs = -1;
@@ -203,7 +208,6 @@ void LinuxRunLoop::run() {
             }
         }
     }
-    stopRequested_ = false;
 }
 
 LinuxWorkQueue::~LinuxWorkQueue() {

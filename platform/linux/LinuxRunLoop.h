@@ -34,6 +34,9 @@ class LinuxRunLoop final : public MainQueue {
     // Real clock: runs tasks and watches until stop(), on the calling (main) thread. A stop
     // asked for before run() makes it return at once.
     void run();
+    // Real clock: runs tasks and watches as run() does, nested in it, until `done` holds or a
+    // stop is asked for. The stop stays asked for, so the run() around this one ends as well.
+    void runUntil(const std::function<bool()>& done);
     // From any thread or a signal handler's deferred work: run() returns soon after.
     void stop();
     // Calls `onReadable` on the main thread whenever `fd` has something to read.

@@ -157,5 +157,20 @@ TEST_F(ProgramsTest, CutAndPasteMovesWithoutReplacingAnythingAndACraftedNameMove
     EXPECT_EQ(countEntries(work("dest")), 3u) << "a.txt, b.txt and folder";
 }
 
+TEST_F(ProgramsTest, AHostWaitingForTheNotifierToAnswerStillEndsOnSigtermAnsweringCancel) {
+    ORVANE_REQUIRE_PROGRAM("dbus-run-session");
+    RunningProgram bus(Path("/usr/bin/dbus-run-session"),
+                       {"--", "python3", ORVANE_NOTIFICATION_SERVER, "actions", "never"}, {},
+                       dir.path(), dir / "home");
+    ASSERT_TRUE(eventually([&] { return bus.out().find('\n') != std::string::npos; }));
+    env["DBUS_SESSION_BUS_ADDRESS"] = bus.out().substr(6, bus.out().find('\n') - 6);
+    startHost();
+    finder({"run", "createPages:", "--target", "a"});
+    ASSERT_TRUE(eventually([&] { return bus.out().find("Pages") != std::string::npos; }));
+    ::kill(host->pid(), SIGTERM);
+    EXPECT_EQ(host->wait(10), 0);
+    EXPECT_THAT(hostOutput(), HasSubstr("-> Cancel"));
+}
+
 } // namespace
 } // namespace orv::test

@@ -20,8 +20,8 @@ class DesktopNotifierTest : public ::testing::Test {
                     .exitCode == 0,
             "python3-gi");
     }
-    // The answer to `alert` from a server with or without actions whose user picks `choice`,
-    // on a session bus of its own.
+    // The answer to `alert` from a server with or without actions ("silent": answering no call)
+    // whose user picks `choice`, on a session bus of its own.
     int answer(const Alert& alert, const char* offers = "actions", const char* choice = "0") {
         server.emplace(Path("/usr/bin/dbus-run-session"),
                        std::vector<std::string>{"--", "/usr/bin/python3",
@@ -42,21 +42,30 @@ class DesktopNotifierTest : public ::testing::Test {
     test::ScopedEnv env;
     std::optional<test::RunningProgram> server;
     LinuxScreen screen{[](std::string_view) {}};
-    DesktopNotifier notifier;
+    LinuxRunLoop mainLoop;
+    DesktopNotifier notifier{mainLoop, std::chrono::seconds(2)};
+    const Alert question{"Uninstall?", "Really?", AlertStyle::warning, {"Uninstall", "Cancel"}};
 };
 
 TEST_F(DesktopNotifierTest, ButtonsBecomeActionsAndTheChosenOneAnswers) {
-    const Alert alert{
-        "Uninstall Orvane+?", "Really?", AlertStyle::warning, {"Uninstall", "Cancel"}};
-    EXPECT_EQ(answer(alert, "actions", "1"), kAlertFirstButtonReturn + 1);
-    EXPECT_EQ(shown(), "Uninstall Orvane+?|Really?|0 Uninstall 1 Cancel\n");
+    EXPECT_EQ(answer(question), kAlertFirstButtonReturn);
+    EXPECT_EQ(shown(), "Uninstall?|Really?|0 Uninstall 1 Cancel\n");
 }
 
 TEST_F(DesktopNotifierTest, WithoutActionsTheAlertOnlyInformsAndTheLastButtonAnswers) {
-    EXPECT_EQ(
-        answer({"Uninstall Orvane+?", "", AlertStyle::warning, {"Uninstall", "Cancel"}}, "plain"),
-        kAlertFirstButtonReturn + 1);
-    EXPECT_EQ(shown(), "Uninstall Orvane+?||\n");
+    EXPECT_EQ(answer(question, "plain"), kAlertFirstButtonReturn + 1);
+    EXPECT_EQ(shown(), "Uninstall?|Really?|\n");
+}
+
+TEST_F(DesktopNotifierTest, AQuestionNoOneButAnotherProgramAnswersEndsInTimeWithTheLastButton) {
+    EXPECT_EQ(answer(question, "actions", "never"), kAlertFirstButtonReturn + 1);
+    EXPECT_TRUE(test::eventually([&] { return shown().ends_with("CloseNotification 7\n"); }));
+}
+
+TEST_F(DesktopNotifierTest, AServerThatLeftACallUnansweredIsNotAskedAgain) {
+    EXPECT_EQ(answer(question, "silent"), kAlertFirstButtonReturn + 1);
+    EXPECT_EQ(notifier.show(question), std::nullopt);
+    EXPECT_TRUE(test::eventually([&] { return shown() == "GetCapabilities\n"; }));
 }
 
 } // namespace
