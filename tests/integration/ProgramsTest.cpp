@@ -157,7 +157,7 @@ TEST_F(ProgramsTest, CutAndPasteMovesWithoutReplacingAnythingAndACraftedNameMove
     EXPECT_EQ(countEntries(work("dest")), 3u) << "a.txt, b.txt and folder";
 }
 
-TEST_F(ProgramsTest, AHostWaitingForTheNotifierToAnswerStillEndsOnSigtermAnsweringCancel) {
+TEST_F(ProgramsTest, AHostWaitingForTheNotifierToAnswerServesRequestsAndEndsOnSigterm) {
     ORVANE_REQUIRE_PROGRAM("dbus-run-session");
     RunningProgram bus(Path("/usr/bin/dbus-run-session"),
                        {"--", "python3", ORVANE_NOTIFICATION_SERVER, "actions", "never"}, {},
@@ -167,6 +167,8 @@ TEST_F(ProgramsTest, AHostWaitingForTheNotifierToAnswerStillEndsOnSigtermAnsweri
     startHost();
     finder({"run", "createPages:", "--target", "a"});
     ASSERT_TRUE(eventually([&] { return bus.out().find("Pages") != std::string::npos; }));
+    finder({"run", "createTxt:", "--target", "a"}); // made while the question waits
+    EXPECT_TRUE(eventually([&] { return exists(work("a/Untitled.txt")); })) << hostOutput();
     ::kill(host->pid(), SIGTERM);
     EXPECT_EQ(host->wait(10), 0);
     EXPECT_THAT(hostOutput(), HasSubstr("-> Cancel"));
