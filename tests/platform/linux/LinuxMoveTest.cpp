@@ -229,11 +229,11 @@ class LinuxRecoveryTest : public LinuxMoveTest {
         return MoveJournal::recoverInterruptedMoves(files, processes, container, log);
     }
     // A record as a host of `machine` that has ended would have left it.
-    void plant(const std::string& machine, const std::string& source, const Path& copy) {
+    void plant(const std::string& machine, const Path& copy) {
         writeFile(container.appending("moves-planted" + copy.lastComponent() + ".txt"),
                   concat({"owner ", machine, " ", processes.boot(), " 1073741824 1\nsource 1 1 1 ",
-                          "0 0 ", source, "\ndestination ", (dir / "moved").str(), "\ncopy - - ",
-                          copy.str(), "\n"}));
+                          "0 0 ", tree.str(), "\ndestination ", (dir / "moved").str(),
+                          "\ncopy - - ", copy.str(), "\n"}));
     }
     std::set<std::string> trashed() {
         const Path trash = dir / "data/Trash/files";
@@ -308,17 +308,16 @@ TEST_F(LinuxRecoveryTest, WhatIsNotProvablyAnAbandonedCopyOfOursIsLeftAlone) {
     EXPECT_THAT(sink.lines, IsEmpty());
 
     const Path copy = dir / ".orvane-move-0123456789abcdef";
-    const Path userFolder = dir / "Documents";
-    for (const Path& p : {copy, userFolder, dir / ".orvane-move-0123456789ABCDEF"}) {
+    const Path planted[] = {copy, dir / "Documents", dir / ".orvane-move-0123456789ABCDEF"};
+    for (const Path& p : planted) {
         fs::create_directories(p.str());
         writeFile(p.appending("mine.txt"), "the user's");
+        // The first one's host may still run on another machine; the others are not our copies.
+        plant(p == copy ? "another-machine" : processes.machine(), p);
     }
-    plant("another-machine", tree.str(), copy); // its host may still run there
-    plant(processes.machine(), tree.str(), userFolder);
-    plant(processes.machine(), tree.str(), dir / ".orvane-move-0123456789ABCDEF");
     recover();
     EXPECT_THAT(trashed(), IsEmpty());
-    for (const Path& p : {copy, userFolder, dir / ".orvane-move-0123456789ABCDEF"}) {
+    for (const Path& p : planted) {
         EXPECT_EQ(readFile(p.appending("mine.txt")), "the user's") << p.str();
     }
     EXPECT_EQ(sink.lines.size(), 2u) << "each forged record is logged";
@@ -330,7 +329,7 @@ TEST_F(LinuxRecoveryTest, WhatIsNotProvablyAnAbandonedCopyOfOursIsLeftAlone) {
         GTEST_SKIP() << "mounting needs root";
     }
     writeFile(copy.appending("m/mounted.txt"), "on another file system");
-    plant(processes.machine(), tree.str(), copy);
+    plant(processes.machine(), copy);
     recover();
     const Path inTrash = (dir / "data/Trash/files").appending(copy.lastComponent());
     EXPECT_EQ(readFile(inTrash.appending("m/mounted.txt")), "on another file system");
