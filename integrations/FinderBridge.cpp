@@ -17,6 +17,15 @@ constexpr std::string_view kIndent = "  ";
 // Selectors of the kinds only Apple's own applications make.
 constexpr std::string_view kAppleOnly[] = {"createPages:", "createNumbers:"};
 
+// Entries at every level; with their number bounded, so is the depth.
+std::size_t entries(const std::vector<MenuEntry>& menu) {
+    std::size_t count = menu.size();
+    for (const auto& entry : menu) {
+        count += entries(entry.children);
+    }
+    return count;
+}
+
 } // namespace
 
 std::vector<MenuEntry> parseMenu(std::string_view text) {
@@ -68,30 +77,43 @@ FinderBridge::FinderBridge(LogSink& sink, std::string finderFromModule)
       fromModule_(std::move(finderFromModule)) {}
 
 std::vector<std::string> FinderBridge::arguments(std::vector<std::string> command,
-                                                 const std::vector<std::string>& items,
                                                  const std::string& folder) {
-    command.insert(command.end(), {"--target", folder, "--"});
-    command.insert(command.end(), items.begin(), items.end());
+    command.insert(command.end(), {"--target", folder, "--stdin-paths"});
     return command;
+}
+
+std::string FinderBridge::pathList(const std::vector<std::string>& items) {
+    std::string list;
+    for (const auto& item : items) {
+        list.append(item).push_back('\0');
+    }
+    return list;
 }
 
 std::vector<MenuEntry> FinderBridge::menu(const std::vector<std::string>& items,
                                           const std::string& folder) const {
+    const Path program = finder();
     const auto answer = lnx::captureOutput(
-        finder(),
-        arguments({"menu", "--kind", items.empty() ? "container" : "items"}, items, folder),
-        kMenuDeadline);
+        program, arguments({"menu", "--kind", items.empty() ? "container" : "items"}, folder),
+        kMenuDeadline, kMenuMaxBytes, pathList(items));
     if (!answer) {
         log_("ERROR asking for the menu: %{public}@", answer.error().localizedDescription);
         return {};
     }
-    return forFileManagers(parseMenu(*answer));
+    auto menu = parseMenu(*answer);
+    if (entries(menu) > kMenuMaxEntries) {
+        log_("ERROR asking for the menu: more than %d entries from “%{public}@”", kMenuMaxEntries,
+             program.str());
+        return {};
+    }
+    return forFileManagers(std::move(menu));
 }
 
 void FinderBridge::run(const std::string& selector, const std::vector<std::string>& items,
                        const std::string& folder) const {
-    const auto started =
-        lnx::LinuxProcessLauncher().launch(finder(), arguments({"run", selector}, items, folder));
+    // The list waits in a file for the program to read: the file manager goes on at once.
+    const auto started = lnx::LinuxProcessLauncher().launch(
+        finder(), arguments({"run", selector}, folder), pathList(items));
     if (!started) {
         log_("ERROR running %{public}@: %{public}@", selector,
              started.error().localizedDescription);

@@ -33,6 +33,11 @@ class FinderBridge {
   public:
     // The longest a menu question may hold the file manager's main thread.
     static constexpr double kMenuDeadline = 0.25;
+    // The most a menu answer may be: the real one is under 2 KiB and 20 entries. The deadline
+    // bounds the wait, these the work: reading the answer, and making its items, which costs
+    // the file manager a moment each.
+    static constexpr std::size_t kMenuMaxBytes = 32 << 10;
+    static constexpr std::size_t kMenuMaxEntries = 64;
 
     // `finderFromModule`: orvane-finder's path relative to the folder of the module that holds
     // this code.
@@ -49,10 +54,12 @@ class FinderBridge {
   private:
     // orvane-finder: $ORVANE_FINDER_PROGRAM, else the one installed with the module.
     Path finder() const;
-    // `command`, then the folder and the items as orvane-finder takes them.
+    // `command`, then the folder; the items follow on standard input (pathList).
     static std::vector<std::string> arguments(std::vector<std::string> command,
-                                              const std::vector<std::string>& items,
                                               const std::string& folder);
+    // The items as orvane-finder reads them from its standard input, each followed by NUL:
+    // unlike arguments, of any number and length.
+    static std::string pathList(const std::vector<std::string>& items);
 
     Log log_;
     std::string fromModule_;

@@ -11,6 +11,8 @@
 #include "platform/linux/LinuxServices.h"
 #include "shared/RequestHandoff.h"
 
+#include <memory>
+
 namespace orv::fm {
 
 template <class Api> class MenuModule {
@@ -48,19 +50,22 @@ template <class Api> class MenuModule {
             return nullptr;
         }
         gchar* parent = g_path_get_dirname(items.front().c_str());
-        GList* answer = itemsFor(items, parent);
+        GList* answer = itemsFor(std::make_shared<const Selection>(std::move(items)), parent);
         g_free(parent);
         return answer;
     }
     static GList* backgroundItems(GObject*, typename Api::FileInfo* folder) {
         const auto path = localPath(folder);
-        return path ? itemsFor({}, *path) : nullptr;
+        return path ? itemsFor(std::make_shared<const Selection>(), *path) : nullptr;
     }
 
   private:
+    // One selection for all the menu's actions: it may be tens of thousands of paths.
+    using Selection = std::vector<std::string>;
+    using SharedSelection = std::shared_ptr<const Selection>;
     struct Action {
         std::string selector;
-        std::vector<std::string> items;
+        SharedSelection items;
         std::string folder;
     };
 
@@ -88,8 +93,8 @@ template <class Api> class MenuModule {
         return result;
     }
 
-    static GList* itemsFor(const std::vector<std::string>& items, const std::string& folder) {
-        const auto menu = state().bridge.menu(items, folder);
+    static GList* itemsFor(const SharedSelection& items, const std::string& folder) {
+        const auto menu = state().bridge.menu(*items, folder);
         if (menu.empty()) {
             return nullptr;
         }
@@ -99,8 +104,7 @@ template <class Api> class MenuModule {
     }
 
     static typename Api::Menu* submenu(const std::vector<MenuEntry>& entries,
-                                       const std::vector<std::string>& items,
-                                       const std::string& folder) {
+                                       const SharedSelection& items, const std::string& folder) {
         auto* menu = Api::newMenu();
         for (const auto& entry : entries) {
             const std::string name =
@@ -121,7 +125,7 @@ template <class Api> class MenuModule {
 
     static void activated(GObject*, gpointer data) {
         const auto* action = static_cast<const Action*>(data);
-        state().bridge.run(action->selector, action->items, action->folder);
+        state().bridge.run(action->selector, *action->items, action->folder);
     }
     static void forget(gpointer data, GClosure*) { delete static_cast<Action*>(data); }
 

@@ -3,18 +3,26 @@
 // of its actions as Finder does when the user picks a menu item.
 
 #include "extension/FinderSync.h"
+#include "platform/Text.h"
 #include "platform/linux/LinuxPlatform.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: orvane-finder menu --kind items|container|sidebar|toolbar|N [--select PATH]... "
-    "[--target DIR] [--] [PATH]...\n"
-    "       orvane-finder run SELECTOR [--select PATH]... [--target DIR] [--] [PATH]...\n";
+    "usage: orvane-finder menu --kind items|container|sidebar|toolbar|N [OPTION]... [--] "
+    "[PATH]...\n"
+    "       orvane-finder run SELECTOR [OPTION]... [--] [PATH]...\n"
+    "options: --select PATH, --target DIR, --stdin-paths (more paths on standard input, each\n"
+    "         followed by NUL), --from-kio (the paths come from KIO, which shows each byte of a\n"
+    "         name that is not UTF-8 as U+FFFD)\n";
 
 constexpr int kUsageError = 2;
 
@@ -24,7 +32,10 @@ struct Request {
     std::optional<std::uint64_t> kind;
     std::optional<std::vector<orv::Path>> selection;
     std::optional<orv::Path> target;
+    bool fromKio = false;
 };
+
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
 // As Finder hands paths over: absolute and standardized, without "." or ".." components (".."
 // resolved lexically, as NSURL's standardizing does), doubled or trailing slashes.
@@ -75,6 +86,22 @@ std::optional<std::uint64_t> parseKind(std::string_view text) {
     return value;
 }
 
+// All of standard input; nothing when it cannot be read.
+std::optional<std::string> standardInput() {
+    std::string text;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n > 0) {
+            text.append(buffer, static_cast<std::size_t>(n));
+        } else if (n == 0) {
+            return text;
+        } else if (errno != EINTR) {
+            return std::nullopt;
+        }
+    }
+}
+
 std::optional<Request> parse(int argc, char** argv) {
     if (argc < 2) {
         return std::nullopt;
@@ -113,6 +140,26 @@ std::optional<Request> parse(int argc, char** argv) {
         }
         if (option == "--") {
             pathsOnly = true;
+            continue;
+        }
+        if (option == "--from-kio") {
+            request.fromKio = true;
+            continue;
+        }
+        // The file managers' modules pass the selection here: it may be more than arguments
+        // can hold.
+        if (option == "--stdin-paths") {
+            const auto list = standardInput();
+            if (!list) {
+                return std::nullopt;
+            }
+            for (std::string_view rest = *list; !rest.empty();) {
+                const auto nul = rest.find('\0');
+                if (!select(rest.substr(0, nul))) {
+                    return std::nullopt;
+                }
+                rest.remove_prefix(nul == std::string_view::npos ? rest.size() : nul + 1);
+            }
             continue;
         }
         if (i + 1 >= argc) {
@@ -157,6 +204,49 @@ void printMenu(const orv::Menu& menu, const std::string& indent) {
     }
 }
 
+// Whether the folder holds a name that is not UTF-8, or cannot be read to tell.
+bool holdsUndecodableName(const std::string& folder) {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) {
+        return true;
+    }
+    errno = 0;
+    bool found = false;
+    while (const dirent* entry = readdir(dir)) {
+        if (!orv::isValidUTF8(entry->d_name)) {
+            found = true;
+            break;
+        }
+    }
+    found = found || errno != 0;
+    closedir(dir);
+    return found;
+}
+
+// Whether a path from KIO may stand for another item than the one chosen. KIO shows each byte
+// of a name that is not UTF-8 as U+FFFD, so only a component holding U+FFFD is in doubt: it is
+// trusted when the path exists as given and the folder holding that component has no such name
+// it could stand for.
+bool mayStandForAnother(const orv::Path& path) {
+    const std::string_view text = path.str();
+    if (text.find(kReplacementCharacter) == std::string_view::npos) {
+        return false;
+    }
+    struct stat st {};
+    if (lstat(path.str().c_str(), &st) != 0) {
+        return true;
+    }
+    for (std::size_t begin = 1; begin < text.size();) {
+        const std::size_t end = std::min(text.find('/', begin), text.size());
+        if (text.substr(begin, end - begin).find(kReplacementCharacter) != std::string_view::npos &&
+            holdsUndecodableName(std::string(text.substr(0, begin)))) {
+            return true;
+        }
+        begin = end + 1;
+    }
+    return false;
+}
+
 bool knownSelector(std::string_view selector) {
     for (const auto known : orv::FinderSync::actionSelectors()) {
         if (known == selector) {
@@ -183,6 +273,24 @@ int main(int argc, char** argv) {
         {"OrvaneExtension", std::string(orv::FinderSync::kBundleIdentifier), {}});
     system.finder().setSelection(request->selection);
     system.finder().setTarget(request->target);
+    // A path that may name another item is refused with the whole request: a cut, above all,
+    // must never move an item nobody chose.
+    if (request->fromKio) {
+        auto given = request->selection.value_or(std::vector<orv::Path>{});
+        if (request->target) {
+            given.push_back(*request->target);
+        }
+        for (const auto& path : given) {
+            if (mayStandForAnother(path)) {
+                const orv::Log log(system.platform().logSink,
+                                   std::string(orv::FinderSync::kBundleIdentifier), "FileManager");
+                log("ERROR %{public}@: “%{public}@” may stand for another name, one that is not "
+                    "UTF-8; nothing was done",
+                    request->command == "run" ? request->selector : request->command, path.str());
+                return 1;
+            }
+        }
+    }
     orv::FinderSync extension(system.platform());
 
     if (request->command == "menu") {

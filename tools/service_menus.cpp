@@ -2,7 +2,8 @@
 // build time. Service menus are static, so the menu is asked for as it is with a cut waiting
 // (Paste included), once per language of the string tables, and written as two files: the
 // commands under the product's name, and New File with its kinds. Dolphin sorts a file's
-// actions by id, so the ids carry the menu's order.
+// actions by id, so the ids carry the menu's order. The actions say their paths come from KIO,
+// whose U+FFFD may stand for bytes of a name that is not UTF-8.
 //
 // usage: orvane-service-menus FINDER RESOURCES OUTPUT_DIR INSTALLED_FINDER
 // (INSTALLED_FINDER: how the menus name the program they start)
@@ -65,7 +66,7 @@ std::string serviceMenu(const std::map<std::string, std::string>& titles,
             names[language] = menu.at(i).title;
         }
         sections += "\n[Desktop Action " + id + "]\n" + localized("Name", names) + "Exec=" + exec +
-                    " run " + base[i].selector + " -- %F\n";
+                    " run " + base[i].selector + " --from-kio -- %F\n";
     }
     return "[Desktop Entry]\nType=Service\nX-KDE-ServiceTypes=KonqPopupMenu/Plugin\n"
            "MimeType=all/all;\n" +

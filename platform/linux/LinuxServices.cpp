@@ -146,17 +146,23 @@ void LinuxLogSink::write(std::string_view subsystem, std::string_view category,
     std::string line;
     line.reserve(subsystem.size() + category.size() + message.size() + 4);
     line.append(subsystem).append(" ").append(category).append(" ");
-    // One event is one line: control characters from file names are written as escapes, and
-    // so is the backslash, so that an escape in the log always means one.
+    // One event is one line of text: control characters and bytes that are not UTF-8, from
+    // file names, are written as escapes, and so is the backslash, so that an escape in the log
+    // always means one.
     static constexpr char kHex[] = "0123456789abcdef";
-    for (const char ch : message) {
+    for (std::size_t i = 0; i < message.size(); ++i) {
+        const char ch = message[i];
         const auto c = static_cast<unsigned char>(ch);
+        const std::size_t length = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
         if (ch == '\\' || ch == '\n' || ch == '\t' || ch == '\r') {
             line.append(1, '\\').append(1, ch == '\\'   ? '\\'
                                            : ch == '\n' ? 'n'
                                            : ch == '\t' ? 't'
                                                         : 'r');
-        } else if (c < 0x20 || c == 0x7F) {
+        } else if (length > 1 && isValidUTF8(message.substr(i, length))) {
+            line.append(message.substr(i, length));
+            i += length - 1;
+        } else if (c < 0x20 || c >= 0x7F) {
             line.append("\\x").append(1, kHex[c >> 4]).append(1, kHex[c & 0xF]);
         } else {
             line += ch;

@@ -36,8 +36,9 @@ class LinuxWorkspace final : public Workspace {
 };
 
 // The unified log: syslog and standard error, and, when ORVANE_LOG_FILE is set, one line per
-// message appended there as "subsystem category message". Control characters and backslashes
-// inside a message are escaped ("\n", "\t", "\x00", "\\") so each message stays one line.
+// message appended there as "subsystem category message". Control characters, bytes that are
+// not UTF-8 and backslashes inside a message are escaped ("\n", "\t", "\x00", "\xff", "\\"),
+// so each message stays one line of text.
 class LinuxLogSink final : public LogSink {
   public:
     LinuxLogSink();

@@ -9,9 +9,10 @@
 #include <poll.h>
 #include <pthread.h>
 #include <spawn.h>
-#include <thread>
+#include <sys/mman.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -53,14 +54,35 @@ int waitFor(pid_t pid) {
     return status;
 }
 
-// Starts the program with no input, its output to `output` unless that is -1. posix_spawn,
-// not fork: a file manager that loads us may be large, and copying it would hold its main
-// thread for milliseconds. The program gets a session of its own and default signal handling
-// whatever ours is. Answers 0 or the error.
-int spawn(const Argv& argv, int output, pid_t& child) {
+// The bytes for a program's standard input, in an anonymous file read from its start: all of
+// them are there before it starts, so neither side ever waits for the other, whatever their
+// size. None (-1) for no bytes; -1 with errno set when it cannot be made.
+int inputFile(std::string_view input) {
+    if (input.empty()) {
+        return -1;
+    }
+    const int fd = memfd_create("orvane-input", MFD_CLOEXEC);
+    if (fd >= 0 && (!writeAll(fd, input) || lseek(fd, 0, SEEK_SET) != 0)) {
+        const int error = errno;
+        close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
+// Starts the program with `input` (no input when -1), its output to `output` unless that is
+// -1. posix_spawn, not fork: a file manager that loads us may be large, and copying it would
+// hold its main thread for milliseconds. The program gets a session of its own and default
+// signal handling whatever ours is. Answers 0 or the error.
+int spawn(const Argv& argv, int input, int output, pid_t& child) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (input >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    }
     if (output >= 0) {
         posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
     }
@@ -85,8 +107,18 @@ int spawn(const Argv& argv, int output, pid_t& child) {
 
 Status LinuxProcessLauncher::launch(const Path& executable,
                                     const std::vector<std::string>& arguments) {
+    return launch(executable, arguments, {});
+}
+
+Status LinuxProcessLauncher::launch(const Path& executable,
+                                    const std::vector<std::string>& arguments,
+                                    std::string_view input) {
+    const posix::Fd in(inputFile(input));
+    if (in.fd < 0 && !input.empty()) {
+        return posixError(errno, "Couldn’t start", executable);
+    }
     pid_t child = -1;
-    if (const int error = spawn(Argv(executable, arguments), -1, child); error != 0) {
+    if (const int error = spawn(Argv(executable, arguments), in.fd, -1, child); error != 0) {
         return posixError(error, "Couldn’t start", executable);
     }
     // Reaped in the background, so nothing waits for it and no zombie is left.
@@ -138,13 +170,14 @@ Status runWithInput(const Path& executable, const std::vector<std::string>& argu
 
 Expected<std::string> captureOutput(const Path& executable,
                                     const std::vector<std::string>& arguments, double seconds,
-                                    std::size_t maxBytes) {
+                                    std::size_t maxBytes, std::string_view input) {
+    const posix::Fd in(inputFile(input));
     int out[2];
-    if (pipe2(out, O_CLOEXEC) != 0) {
+    if ((in.fd < 0 && !input.empty()) || pipe2(out, O_CLOEXEC) != 0) {
         return posixError(errno, "Couldn’t start", executable);
     }
     pid_t child = -1;
-    const int spawned = spawn(Argv(executable, arguments), out[1], child);
+    const int spawned = spawn(Argv(executable, arguments), in.fd, out[1], child);
     close(out[1]);
     if (spawned != 0) {
         close(out[0]);
@@ -205,7 +238,8 @@ Expected<std::string> captureOutput(const Path& executable,
     }
     const int status = waitFor(child);
     if (failure != 0) {
-        return posixError(failure, "No answer from", executable);
+        return posixError(failure, failure == EFBIG ? "Too much output from" : "No answer from",
+                          executable);
     }
     if (status < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         return posixError(ECHILD, "The program failed", executable);

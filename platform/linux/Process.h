@@ -11,6 +11,9 @@ namespace orv::lnx {
 class LinuxProcessLauncher final : public ProcessLauncher {
   public:
     Status launch(const Path& executable, const std::vector<std::string>& arguments) override;
+    // The same with `input` on its standard input (none when empty), whatever its size.
+    Status launch(const Path& executable, const std::vector<std::string>& arguments,
+                  std::string_view input);
 };
 
 // Runs a program with `input` on its standard input and waits for it; its output goes to
@@ -18,11 +21,12 @@ class LinuxProcessLauncher final : public ProcessLauncher {
 Status runWithInput(const Path& executable, const std::vector<std::string>& arguments,
                     std::string_view input);
 
-// Runs a program and returns its standard output, waiting at most `seconds`: a program still
-// running then is killed and reported. Ok only when it exits with status 0 having written at
-// most `maxBytes`. Started with posix_spawn, so a large calling process is not copied.
+// Runs a program with `input` on its standard input (none when empty) and returns its standard
+// output, waiting at most `seconds`: a program still running then, or writing more than
+// `maxBytes`, is killed and reported. Ok only when it exits with status 0. Started with
+// posix_spawn, so a large calling process is not copied.
 Expected<std::string> captureOutput(const Path& executable,
                                     const std::vector<std::string>& arguments, double seconds,
-                                    std::size_t maxBytes = 1 << 20);
+                                    std::size_t maxBytes = 1 << 20, std::string_view input = {});
 
 } // namespace orv::lnx

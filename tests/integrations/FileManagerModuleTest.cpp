@@ -2,6 +2,7 @@
 // them, with file objects of the test's own behind the file-info interface and the real
 // orvane-finder behind the module.
 
+#include "platform/Text.h"
 #include "tests/support/FileManagerModules.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
@@ -10,6 +11,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <tuple>
 
 namespace orv::test {
 namespace {
@@ -126,41 +128,50 @@ TYPED_TEST(FileManagerModuleTest, TheMenuForFilesAndBackgroundWithPasteOnlyWhile
 }
 
 TYPED_TEST(FileManagerModuleTest, ActionsGetTheSelectionInOrderAndTheFolderIntact) {
-    const std::vector<std::string> hostile = {this->folder.str() + "/two  blanks",
-                                              this->folder.str() + "/line\nfeed",
-                                              this->folder.str() + "/-rf"};
+    std::vector<std::string> hostile = {this->folder.str() + "/two  blanks",
+                                        this->folder.str() + "/line\nfeed",
+                                        this->folder.str() + "/-rf"};
+    // And more than a program's arguments can hold: Linux takes at most 6 MiB of them.
+    std::string expected = hostile[0] + "\n" + hostile[1] + "\n" + hostile[2];
+    for (long size = 0; size <= std::min(sysconf(_SC_ARG_MAX), 6L << 20); size += 4000) {
+        hostile.push_back(this->folder.str() + "/" + std::to_string(size) + std::string(4000, 'x'));
+        expected.append(1, '\n').append(hostile.back());
+    }
     this->activate(this->menu(hostile), "Copy Path");
     // Copy Path clears the pasteboard before it fills it: wait for the paths, not the file.
     const Path pasteboard = this->dir / "run/orvane/pasteboard.txt";
-    EXPECT_TRUE(eventually(
-        [&] { return readFile(pasteboard) == hostile[0] + "\n" + hostile[1] + "\n" + hostile[2]; },
-        10))
-        << readFile(pasteboard);
+    EXPECT_TRUE(eventually([&] { return readFile(pasteboard) == expected; }, 10))
+        << readFile(pasteboard).size();
     this->activate(this->menu({}, this->uri), "Markdown");
     EXPECT_TRUE(eventually(
         [&] { return readFile(this->request("pending.txt")) == this->folder.str() + "\nmd"; }, 10))
         << readFile(this->request("pending.txt"));
 }
 
-TYPED_TEST(FileManagerModuleTest, AMissingOrHangingExtensionGivesNoItemsSoonAndALogLine) {
-    // One that never answers, and one that closes its output and then never ends.
-    const Path hanging = this->dir / "hanging", silent = this->dir / "silent";
-    writeFile(hanging, "#!/bin/sh\nexec sleep 10\n");
-    writeFile(silent, "#!/bin/sh\nexec sleep 10 >&-\n");
-    std::error_code missing;
-    for (const Path& finder : {this->dir / "missing", hanging, silent}) {
-        std::filesystem::permissions(finder.str(), std::filesystem::perms::owner_all, missing);
+TYPED_TEST(FileManagerModuleTest, AMissingHangingOrOversizedExtensionGivesNoItemsSoonAndALogLine) {
+    // One that is missing, one that never answers, one that closes its output and then never
+    // ends, and two whose menus are beyond what the file manager takes: in bytes, in entries.
+    const std::tuple<std::string, std::string, std::string> finders[] = {
+        {"missing", "", "Couldn’t start"},
+        {"hanging", "exec sleep 10", "No answer from"},
+        {"silent", "exec sleep 10 >&-", "No answer from"},
+        {"large", "printf 'Orvane\\t-\\t-\\n  %040000d\\tcopyPath:\\t-\\n' 0",
+         "Too much output from"},
+        {"crowded", "for i in $(seq 100); do printf 'Cut\\tcutItems:\\t-\\n'; done",
+         "more than 64 entries from"}};
+    for (const auto& [name, script, why] : finders) {
+        const Path finder = this->dir / name;
+        if (!script.empty()) {
+            writeFile(finder, concat({"#!/bin/sh\n", script, "\n"}));
+            std::filesystem::permissions(finder.str(), std::filesystem::perms::owner_all);
+        }
         this->env.set("ORVANE_FINDER_PROGRAM", finder.str());
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(this->menu({this->folder.str()}), nullptr);
+        EXPECT_EQ(this->menu({this->folder.str()}), nullptr) << name;
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
-    }
-    const std::string log = readFile(this->dir / "log");
-    EXPECT_THAT(log, HasSubstr("FileManager ERROR asking for the menu: Couldn’t start “" +
-                               (this->dir / "missing").str()));
-    for (const Path& script : {hanging, silent}) {
-        EXPECT_THAT(log, HasSubstr("FileManager ERROR asking for the menu: No answer from “" +
-                                   script.str()));
+        EXPECT_THAT(readFile(this->dir / "log"),
+                    HasSubstr(concat(
+                        {"FileManager ERROR asking for the menu: ", why, " “", finder.str()})));
     }
 }
 

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
+#include <tuple>
 
 namespace orv::test {
 namespace {
@@ -42,7 +43,7 @@ TEST(ServiceMenusTest, EveryActionRunsARealSelectorInTheMenusOrderWithThePathsLa
             std::smatch exec;
             const std::regex action("\\[Desktop Action " + ids.back() +
                                     "\\]\nName=[^\n]+\n(?:Name\\[\\w+\\]=[^\n]+\n)*"
-                                    "Exec=\"orvane-finder\" run (\\S+) -- %F\n");
+                                    "Exec=\"orvane-finder\" run (\\S+) --from-kio -- %F\n");
             ASSERT_TRUE(std::regex_search(menu, exec, action)) << ids.back();
             EXPECT_THAT(selectors, ::testing::Contains(exec[1].str()));
             found.push_back(exec[1]);
@@ -50,6 +51,40 @@ TEST(ServiceMenusTest, EveryActionRunsARealSelectorInTheMenusOrderWithThePathsLa
         EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end())) << actions[1];
     }
     EXPECT_EQ(found, expected);
+}
+
+// KIO writes U+FFFD for each byte of a name that is not UTF-8: a path that may so stand for
+// another item is refused whole, with a log line. Such bytes are escaped in the log.
+TEST(ServiceMenusTest, APathThatMayStandForAnotherNameIsRefused) {
+    TempDir dir;
+    auto env = sessionEnvironment(dir);
+    env["ORVANE_HOST_PROGRAM"] = "/bin/true";
+    const std::string home = env["HOME"] + "/", fffd = "\xEF\xBF\xBD";
+    for (const auto& name : std::vector<std::string>{"d\xFF", "f\xFF", "f" + fffd, "ok/e" + fffd}) {
+        std::filesystem::create_directories(home + name);
+    }
+    // The arguments, what the action leaves, what the log says.
+    const std::tuple<std::vector<std::string>, std::string, std::string> rows[] = {
+        {{"run", "copyPath:", "--from-kio", home + "f" + fffd}, "", home + "f" + fffd + "” may"},
+        {{"run", "createTxt:", "--from-kio", home + "d" + fffd}, "", home + "d" + fffd + "” may"},
+        {{"run", "createTxt:", "--from-kio", home + "ok/g" + fffd}, "", "” may stand"},
+        {{"run", "cutItems:", "--from-kio", home + "ok", home + "f" + fffd}, "", "” may stand"},
+        {{"run", "copyPath:", "--from-kio", home + "ok/e" + fffd}, home + "ok/e" + fffd, ""},
+        {{"run", "cutItems:", "--from-kio", home + "f\xFF"}, "", "f\\xff” is not valid UTF-8"},
+    };
+    for (const auto& [arguments, done, expectedLog] : rows) {
+        runProgram(Path(ORVANE_FINDER_PROGRAM), arguments, env, dir.path());
+        std::string left;
+        for (const char* file :
+             {"run/orvane/pasteboard.txt", "groups/K4W7P2Z9QD.tamsel.Orvane/cut.txt",
+              "groups/K4W7P2Z9QD.tamsel.Orvane/pending.txt"}) {
+            left += readFile(dir / file);
+            std::filesystem::remove((dir / file).str());
+        }
+        EXPECT_EQ(left, done) << arguments.back();
+        EXPECT_THAT(readFile(dir / "log"), ::testing::HasSubstr(expectedLog));
+        std::filesystem::remove((dir / "log").str());
+    }
 }
 
 } // namespace
