@@ -25,9 +25,11 @@ LinuxScreen::LinuxScreen()
           (void)!write(STDOUT_FILENO, line.data(), line.size());
       }) {}
 
-LinuxApplication::LinuxApplication(LinuxRunLoop& runLoop, NotificationCenter& notifications,
-                                   Bundle& bundle, const LinuxScreen& screen)
-    : runLoop_(runLoop), notifications_(notifications), bundle_(bundle), screen_(screen) {}
+LinuxApplication::LinuxApplication(LinuxRunLoop& runLoop, LinuxWorkQueue& background,
+                                   NotificationCenter& notifications, Bundle& bundle,
+                                   const LinuxScreen& screen)
+    : runLoop_(runLoop), background_(background), notifications_(notifications), bundle_(bundle),
+      screen_(screen) {}
 
 bool LinuxApplication::setActivationPolicy(ActivationPolicy policy) {
     if (policy == ActivationPolicy::prohibited && policy_ != ActivationPolicy::prohibited) {
@@ -76,6 +78,7 @@ int LinuxApplication::run() {
         }
     }
     runLoop_.run();
+    background_.waitUntilDone();
     return 0;
 }
 

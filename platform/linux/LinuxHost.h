@@ -30,8 +30,10 @@ class LinuxScreen {
 
 class LinuxApplication final : public Application {
   public:
-    LinuxApplication(LinuxRunLoop& runLoop, NotificationCenter& notifications, Bundle& bundle,
-                     const LinuxScreen& screen);
+    // `background`: the global queue, whose work is done before run() returns, while the
+    // delegate it may use still lives (AppKit's terminate: ends the process at once).
+    LinuxApplication(LinuxRunLoop& runLoop, LinuxWorkQueue& background,
+                     NotificationCenter& notifications, Bundle& bundle, const LinuxScreen& screen);
 
     void setDelegate(ApplicationDelegate* delegate) override;
     bool setActivationPolicy(ActivationPolicy policy) override;
@@ -58,6 +60,7 @@ class LinuxApplication final : public Application {
 
   private:
     LinuxRunLoop& runLoop_;
+    LinuxWorkQueue& background_;
     NotificationCenter& notifications_;
     Bundle& bundle_;
     const LinuxScreen& screen_;

@@ -9,7 +9,7 @@ LinuxPlatform::LinuxPlatform(BundleInfo bundle, bool diagnostic)
     bundle_.emplace(LinuxBundle::resourcesFor(bundle.resourcesName),
                     LinuxBundle::preferredLanguage(), log, std::move(bundle.info));
     standardDefaults_.emplace(LinuxUserDefaultsSuites::fileFor(bundle.identifier));
-    application_.emplace(runLoop_, notifications_, *bundle_, screen_);
+    application_.emplace(runLoop_, userInitiatedQueue_, notifications_, *bundle_, screen_);
     updater_.emplace(alerts_, *bundle_);
 }
 
@@ -19,8 +19,7 @@ Platform LinuxPlatform::platform() {
                     symbols_,       *standardDefaults_, runLoop_,       userInitiatedQueue_,
                     notifications_, *application_,      statusBar_,     graphics_,
                     alerts_,        *loginItems_,       accessibility_, finderExtension_,
-                    *updater_,      scripts_,           sleeper_,
-                    processInfo_};
+                    *updater_,      scripts_,           sleeper_,       processInfo_};
 }
 
 } // namespace orv::lnx

@@ -231,10 +231,16 @@ void LinuxWorkQueue::async(std::function<void()> task) {
     }
 }
 
+void LinuxWorkQueue::waitUntilDone() {
+    std::unique_lock lock(mutex_);
+    idleChanged_.wait(lock, [this] { return tasks_.empty() && idle_ == threads_.size(); });
+}
+
 void LinuxWorkQueue::work() {
     std::unique_lock lock(mutex_);
     while (true) {
         ++idle_;
+        idleChanged_.notify_all();
         ready_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
         --idle_;
         if (tasks_.empty()) {

@@ -93,6 +93,8 @@ class LinuxWorkQueue final : public BackgroundQueue {
     LinuxWorkQueue& operator=(const LinuxWorkQueue&) = delete;
 
     void async(std::function<void()> task) override;
+    // Returns once every task given so far has run.
+    void waitUntilDone();
 
   private:
     void work();
@@ -100,6 +102,7 @@ class LinuxWorkQueue final : public BackgroundQueue {
     const std::size_t maxThreads_;
     std::mutex mutex_;
     std::condition_variable ready_;
+    std::condition_variable idleChanged_;
     std::deque<std::function<void()>> tasks_;
     std::vector<std::thread> threads_;
     std::size_t idle_ = 0;
