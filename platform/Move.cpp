@@ -106,6 +106,13 @@ Status placeWithoutReplacing(MoveSystem& system, const Path& from, const Path& t
     return moved;
 }
 
+// Whether the item is still the one looked at: a folder by its identity, anything else also
+// by its size and modification time.
+bool unchangedSince(const ItemInfo& now, const ItemInfo& was) {
+    return now.identity == was.identity && now.type == was.type &&
+           (now.type == Type::folder || (now.size == was.size && now.modified == was.modified));
+}
+
 // What the copy took from the source, so that only that is removed afterwards.
 struct Copied {
     Path source;
@@ -182,9 +189,7 @@ class TreeCopy {
             if (!now) {
                 continue; // gone already
             }
-            const bool same = now->identity == it->info.identity && now->type == it->info.type &&
-                              (now->type == Type::folder ||
-                               (now->size == it->info.size && now->modified == it->info.modified));
+            const bool same = unchangedSince(*now, it->info);
             // A folder that holds something new cannot be removed, and so it stays too.
             if (!same || !system_.removeEntry(it->source, now->type)) {
                 stayed = true;
@@ -368,10 +373,7 @@ Interrupted recoverInterruptedMove(MoveSystem& system, const CopyRecord& record)
     if (!placed || !record.copyIdentity || placed->identity != *record.copyIdentity || !source) {
         return Interrupted::nothing;
     }
-    const auto& was = record.item;
-    const bool unchanged = source->type == Type::file && was.type == Type::file &&
-                           source->identity == was.identity && source->size == was.size &&
-                           source->modified == was.modified;
+    const bool unchanged = source->type == Type::file && unchangedSince(*source, record.item);
     return unchanged && system.removeEntry(record.source, Type::file) ? Interrupted::finished
                                                                       : Interrupted::inBothPlaces;
 }
