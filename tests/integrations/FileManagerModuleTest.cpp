@@ -153,8 +153,8 @@ TYPED_TEST(FileManagerModuleTest, AMissingHangingOrOversizedExtensionGivesNoItem
     // ends, and two whose menus are beyond what the file manager takes: in bytes, in entries.
     const std::tuple<std::string, std::string, std::string> finders[] = {
         {"missing", "", "Couldn’t start"},
-        {"hanging", "exec sleep 10", "No answer from"},
-        {"silent", "exec sleep 10 >&-", "No answer from"},
+        {"hanging", "exec sleep infinity", "No answer from"},
+        {"silent", "exec sleep infinity >&-", "No answer from"},
         {"large", "printf 'Orvane\\t-\\t-\\n  %040000d\\tcopyPath:\\t-\\n' 0",
          "Too much output from"},
         {"crowded", "for i in $(seq 100); do printf 'Cut\\tcutItems:\\t-\\n'; done",
