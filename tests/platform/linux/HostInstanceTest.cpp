@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
@@ -37,25 +39,33 @@ TEST(UrlMessageTest, OnlyWellFormedMessagesAreTaken) {
 class HostInstanceTest : public ::testing::Test {
   protected:
     // This process claims the host: its URL server delivers on `loop` what `deliver` is given.
-    UrlServer serve(UrlServer::Deliver deliver) {
+    UrlServer serve(UrlServer::Deliver deliver, double clientTimeout = UrlServer::kClientTimeout) {
         env.set("XDG_RUNTIME_DIR", dir.path().str());
         auto claim = claimHost({});
         EXPECT_TRUE(claim && claim->primary);
-        return UrlServer(*claim, log, [this, deliver](std::vector<std::string> urls) {
-            loop.async([deliver, urls] { deliver(urls); });
-        });
+        return UrlServer(
+            *claim, log,
+            [this, deliver](std::vector<std::string> urls) {
+                loop.async([deliver, urls] { deliver(urls); });
+            },
+            clientTimeout);
     }
 
-    // Sends raw bytes to the host's socket and returns its answer.
-    std::string sendRaw(const std::string& bytes) {
+    // Sends raw bytes to the host's socket and returns its answer; unless `finished`, the
+    // sender goes quiet without saying it is done.
+    std::string sendRaw(const std::string& bytes, bool finished = true) {
         const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        const timeval patience{30, 0}; // a server that never answers fails the test
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
         sockaddr_un address{AF_UNIX, {}};
         (dir / "orvane/host.sock").str().copy(address.sun_path, sizeof address.sun_path - 1);
         std::string answer = "no connection";
         if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
             // The host may hang up early: no SIGPIPE.
             (void)!send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-            shutdown(fd, SHUT_WR);
+            if (finished) {
+                shutdown(fd, SHUT_WR);
+            }
             answer.clear();
             char buffer[64];
             for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) {
@@ -75,10 +85,22 @@ class HostInstanceTest : public ::testing::Test {
 
 TEST_F(HostInstanceTest, TheFirstClaimServesAndLaterOnesHandTheirURLsOver) {
     std::vector<std::vector<std::string>> delivered;
-    const auto server = serve([&](std::vector<std::string> urls) {
-        delivered.push_back(std::move(urls));
-        delivered.size() == 3 ? loop.stop() : void();
-    });
+    const auto server = serve(
+        [&](std::vector<std::string> urls) {
+            delivered.push_back(std::move(urls));
+            delivered.size() == 3 ? loop.stop() : void();
+        },
+        2);
+    // Another user, were the socket within reach: a raw setresuid changes this thread only.
+    const bool asRoot = geteuid() == 0;
+    const auto sendAsAnotherUser = [&] {
+        for (const auto& path : {dir.path(), dir / "orvane", dir / "orvane/host.sock"}) {
+            chmod(path.str().c_str(), 0777);
+        }
+        EXPECT_EQ(syscall(SYS_setresuid, -1, 65534, -1), 0);
+        EXPECT_EQ(sendRaw(UrlServer::makeMessage({"orvaneplus://paste"})), "");
+        EXPECT_EQ(syscall(SYS_setresuid, -1, 0, -1), 0);
+    };
     EXPECT_EQ(test::readFile(dir / "orvane/host.lock"), std::to_string(getpid()) + "\n");
     std::thread others([&] {
         for (const char* url : {"orvaneplus://create", "orvaneplus://paste"}) {
@@ -87,6 +109,8 @@ TEST_F(HostInstanceTest, TheFirstClaimServesAndLaterOnesHandTheirURLsOver) {
         }
         EXPECT_EQ(sendRaw("GET / HTTP/1.0\r\n\r\n"), "REFUSED\n");
         EXPECT_EQ(sendRaw("ORVANE-OPEN 1\n" + std::string(200000, 'a')), "REFUSED\n");
+        EXPECT_EQ(sendRaw("ORVANE-OPEN 1\n", false), "REFUSED\n");
+        asRoot ? sendAsAnotherUser() : void();
         EXPECT_EQ(sendRaw(UrlServer::makeMessage({"orvaneplus://create", "orvaneplus://create"})),
                   "OK\n");
     });
@@ -95,8 +119,11 @@ TEST_F(HostInstanceTest, TheFirstClaimServesAndLaterOnesHandTheirURLsOver) {
     EXPECT_THAT(delivered,
                 ElementsAre(ElementsAre("orvaneplus://create"), ElementsAre("orvaneplus://paste"),
                             ElementsAre("orvaneplus://create", "orvaneplus://create")));
-    EXPECT_THAT(sink.lines, ElementsAre("Ignored a malformed URL message (18 bytes)",
-                                        "Ignored a URL message longer than 65536 bytes"));
+    std::vector<std::string> refused = {"Ignored a malformed URL message (18 bytes)",
+                                        "Ignored a URL message longer than 65536 bytes",
+                                        "Ignored a URL message that did not end in time"};
+    asRoot ? refused.push_back("Refused a URL connection from user 65534") : void();
+    EXPECT_EQ(sink.lines, refused);
 }
 
 TEST_F(HostInstanceTest, ABusyMainThreadStillAcknowledgesAtOnceAndGetsTheURLsLater) {

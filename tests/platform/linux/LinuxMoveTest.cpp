@@ -50,10 +50,14 @@ struct HookedSystem : LinuxMoveSystem {
     std::function<void(std::string_view step, const Path&)> hook = [](auto, auto&) {};
     bool renameUnsupported = false;
     bool failPlacing = false; // the copy cannot take its name
+    std::string failCopyOf;   // the item of this name cannot be copied
 
     Status copyItem(const Path& from, const Path& to,
                     const std::function<void(FileIdentity)>& created) override {
         hook("copy", from);
+        if (from.lastComponent() == failCopyOf) {
+            return Error{EIO, "Input/output error"};
+        }
         return LinuxMoveSystem::copyItem(from, to, created);
     }
     Status makeFolder(const Path& path) override {
@@ -151,7 +155,7 @@ TEST_F(LinuxMoveTest, OnOneFileSystemNothingIsReplacedEvenWhereRenamesMightRepla
 TEST_F(LinuxMoveTest, AcrossFileSystemsEverythingIsKeptAsMvKeepsIt) {
     const auto file = [&](const char* name) { return tree.appending(name).str(); };
     chmod(file("sub").c_str(), 0510);
-    const timespec times[2] = {{1500000000, 123456789}, {1500000000, 123456789}};
+    const timespec times[2] = {{1400000000, 987654321}, {1500000000, 123456789}};
     utimensat(AT_FDCWD, file("a.txt").c_str(), times, 0);
     const bool xattrs = setxattr(file("a.txt").c_str(), "user.orvane", "kept", 4, 0) == 0;
     fs::create_hard_link(file("a.txt"), file("hard"));
@@ -170,9 +174,11 @@ TEST_F(LinuxMoveTest, AcrossFileSystemsEverythingIsKeptAsMvKeepsIt) {
     EXPECT_THAT(namesIn(shm), IsEmpty()) << "the sources are gone";
     EXPECT_THAT(namesIn(dir.path()), ElementsAre(longName, "tree")) << "no hidden copy is left";
     const Path copy = dir / "tree";
+    const auto copied = statOf(copy.appending("a.txt")); // before reading can touch its atime
+    EXPECT_EQ(std::pair(copied.st_atim.tv_nsec, copied.st_mtim.tv_nsec),
+              std::pair(987654321L, 123456789L));
     expectTree(copy);
     EXPECT_EQ(statOf(copy.appending("sub")).st_mode & 07777, 0510u);
-    EXPECT_EQ(statOf(copy.appending("a.txt")).st_mtim.tv_nsec, 123456789);
     EXPECT_EQ(statOf(copy.appending("hard")).st_ino, statOf(copy.appending("a.txt")).st_ino)
         << "hard links stay hard links";
     EXPECT_EQ(statOf(copy.appending("sparse")).st_size, (64 << 20) + 3);
@@ -207,17 +213,22 @@ TEST_F(LinuxMoveTest, AFailedCopyIsRemovedEvenWithReadOnlyFoldersAndTheSourceSta
         chmod(dir.path().str().c_str(), 0755);
         chmod(shm.str().c_str(), 0755);
     }
-    EXPECT_EQ(inChild([&] {
-                  if (asRoot && (setgid(65534) != 0 || setuid(65534) != 0)) {
-                      return 2;
-                  }
-                  system.failPlacing = true; // the whole tree is copied, read-only folder and all
-                  return moveItem(system, tree, dir / "dest/tree") ? 1
-                         : test::countEntries(dir / "dest") == 0   ? 0
-                                                                   : 3;
-              }),
-              0)
-        << "1: moved, 2: no user to run as, 3: copy left behind";
+    for (const bool placing : {true, false}) {
+        EXPECT_EQ(inChild([&] {
+                      if (asRoot && (setgid(65534) != 0 || setuid(65534) != 0)) {
+                          return 2;
+                      }
+                      // The whole tree is copied, read-only folder and all, or a file in it
+                      // cannot be.
+                      system.failPlacing = placing;
+                      system.failCopyOf = placing ? "" : "b.txt";
+                      return moveItem(system, tree, dir / "dest/tree") ? 1
+                             : test::countEntries(dir / "dest") == 0   ? 0
+                                                                       : 3;
+                  }),
+                  0)
+            << "1: moved, 2: no user to run as, 3: copy left behind";
+    }
     chmod(tree.appending("sub").str().c_str(), 0755);
     expectTree(tree);
 }
@@ -229,11 +240,11 @@ class LinuxRecoveryTest : public LinuxMoveTest {
         return MoveJournal::recoverInterruptedMoves(files, processes, container, log);
     }
     // A record as a host of `machine` that has ended would have left it.
-    void plant(const std::string& machine, const Path& copy) {
+    void plant(const std::string& machine, const Path& copy, const char* identity = "- -") {
         writeFile(container.appending("moves-planted" + copy.lastComponent() + ".txt"),
                   concat({"owner ", machine, " ", processes.boot(), " 1073741824 1\nsource 1 1 1 ",
                           "0 0 ", tree.str(), "\ndestination ", (dir / "moved").str(),
-                          "\ncopy - - ", copy.str(), "\n"}));
+                          "\ncopy ", identity, " ", copy.str(), "\n"}));
     }
     std::set<std::string> trashed() {
         const Path trash = dir / "data/Trash/files";
@@ -308,19 +319,22 @@ TEST_F(LinuxRecoveryTest, WhatIsNotProvablyAnAbandonedCopyOfOursIsLeftAlone) {
     EXPECT_THAT(sink.lines, IsEmpty());
 
     const Path copy = dir / ".orvane-move-0123456789abcdef";
-    const Path planted[] = {copy, dir / "Documents", dir / ".orvane-move-0123456789ABCDEF"};
+    const Path planted[] = {copy, dir / "Documents", dir / ".orvane-move-0123456789ABCDEF",
+                            dir / ".orvane-move-00000000000000ff"};
     for (const Path& p : planted) {
         fs::create_directories(p.str());
         writeFile(p.appending("mine.txt"), "the user's");
-        // The first one's host may still run on another machine; the others are not our copies.
-        plant(p == copy ? "another-machine" : processes.machine(), p);
+        // The first one's host may still run on another machine; the others are not our copies:
+        // the last is not the item the record names.
+        plant(p == copy ? "another-machine" : processes.machine(), p,
+              p == planted[3] ? "1 1" : "- -");
     }
     recover();
     EXPECT_THAT(trashed(), IsEmpty());
     for (const Path& p : planted) {
         EXPECT_EQ(readFile(p.appending("mine.txt")), "the user's") << p.str();
     }
-    EXPECT_EQ(sink.lines.size(), 2u) << "each forged record is logged";
+    EXPECT_EQ(sink.lines.size(), 3u) << "each forged record is logged";
 
     // A file system mounted inside an abandoned copy goes along to the Trash, untouched.
     fs::create_directories(copy.appending("m").str());
