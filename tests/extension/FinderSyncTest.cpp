@@ -56,7 +56,11 @@ TEST_F(FinderSyncTest, ItemMenuFollowsTheSelectionAndTheWaitingCut) {
     EXPECT_THAT(rows(*menu), ElementsAre(kCopyPath, kCut, kNewFile));
     std::string kinds;
     for (const auto& kind : rows(*menu->items().back()->submenu)) {
-        kinds += kind.substr(5, kind.find('|') - 5) + " ";
+        const std::string ext = kind.substr(5, kind.find('|') - 5);
+        kinds += ext + " ";
+        std::string action = kind.substr(kind.find('|') + 1, ext.size() + 7);
+        std::transform(action.begin(), action.end(), action.begin(), ::tolower);
+        EXPECT_EQ(action, "create" + ext + ":") << "each kind's item sends its own action";
     }
     EXPECT_EQ(kinds, "txt md json csv html py js swift sh docx xlsx pptx pages numbers rtf ")
         << "every kind but Keynote, in the order the user sees them";

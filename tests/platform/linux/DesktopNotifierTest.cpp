@@ -44,26 +44,26 @@ class DesktopNotifierTest : public ::testing::Test {
     LinuxScreen screen{[](std::string_view) {}};
     LinuxRunLoop mainLoop;
     DesktopNotifier notifier{mainLoop, std::chrono::seconds(2)};
-    const Alert question{"Uninstall?", "Really?", AlertStyle::warning, {"Uninstall", "Cancel"}};
+    const Alert question{"Uninstall?", "Really?", AlertStyle::warning, {"Uninstall", "Keep", "Cancel"}};
 };
 
 TEST_F(DesktopNotifierTest, ButtonsBecomeActionsAndTheChosenOneAnswers) {
-    EXPECT_EQ(answer(question), kAlertFirstButtonReturn);
-    EXPECT_EQ(shown(), "Uninstall?|Really?|0 Uninstall 1 Cancel\n");
+    EXPECT_EQ(answer(question, "actions", "1"), kAlertFirstButtonReturn + 1) << "neither end";
+    EXPECT_EQ(shown(), "Uninstall?|Really?|0 Uninstall 1 Keep 2 Cancel\n");
 }
 
 TEST_F(DesktopNotifierTest, WithoutActionsTheAlertOnlyInformsAndTheLastButtonAnswers) {
-    EXPECT_EQ(answer(question, "plain"), kAlertFirstButtonReturn + 1);
+    EXPECT_EQ(answer(question, "plain"), kAlertFirstButtonReturn + 2);
     EXPECT_EQ(shown(), "Uninstall?|Really?|\n");
 }
 
 TEST_F(DesktopNotifierTest, AQuestionNoOneButAnotherProgramAnswersEndsInTimeWithTheLastButton) {
-    EXPECT_EQ(answer(question, "actions", "never"), kAlertFirstButtonReturn + 1);
+    EXPECT_EQ(answer(question, "actions", "never"), kAlertFirstButtonReturn + 2);
     EXPECT_TRUE(test::eventually([&] { return shown().ends_with("CloseNotification 7\n"); }));
 }
 
 TEST_F(DesktopNotifierTest, AServerThatLeftACallUnansweredIsNotAskedAgain) {
-    EXPECT_EQ(answer(question, "silent"), kAlertFirstButtonReturn + 1);
+    EXPECT_EQ(answer(question, "silent"), kAlertFirstButtonReturn + 2);
     EXPECT_EQ(notifier.show(question), std::nullopt);
     EXPECT_TRUE(test::eventually([&] { return shown() == "GetCapabilities\n"; }));
 }
