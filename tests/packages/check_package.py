@@ -1,5 +1,6 @@
 """Reads a stored Office package as checking readers do and holds it to the agreed shape: each
-part stored as its readable copy, every part typed, every relationship's target present; then
+part stored as its readable copy, every part typed and reached by a relationship, every
+relationship's target present and of the content type the relationship names; then
 python-docx or openpyxl opens a document or workbook and finds it empty.
 
 Usage: check_package.py PACKAGE PARTS_FOLDER. Any fault fails an assertion.
@@ -29,14 +30,29 @@ for default in ('<Default Extension="rels" ContentType="application/vnd.openxmlf
 overridden = sorted(re.findall(r'<Override PartName="([^"]+)"', types))
 assert overridden == sorted("/" + n for n in names if not n.endswith((".rels", "Types].xml")))
 
+# A relationship's type names what its target is: the target's content type must say the same
+# (officeDocument: the package's main part; theme: shared by all three markup languages).
+ml, main = {"docx": ("wordprocessingml", "document"), "xlsx": ("spreadsheetml", "sheet"),
+            "pptx": ("presentationml", "presentation")}[package.rsplit(".", 1)[1]]
+content_types = dict(re.findall(r'<Override PartName="/([^"]+)" ContentType="([^"]+)"', types))
+targets = set()
 for name in (n for n in names if "_rels/" in n):
     folder, rels = name.split("_rels/")
     assert name == "_rels/.rels" or folder + rels[:-len(".rels")] in names, name
     data = archive.read(name).decode()
     ids = re.findall(r'Id="([^"]+)"', data)
     assert ids and len(ids) == len(set(ids)), name
-    for target in re.findall(r'Target="([^"]+)"', data):
-        assert posixpath.normpath(posixpath.join(folder, target)) in names, (name, target)
+    for kind, target in re.findall(r'Type="http://schemas.openxmlformats.org/officeDocument/2006/'
+                                   r'relationships/(\w+)" Target="([^"]+)"', data):
+        path = posixpath.normpath(posixpath.join(folder, target))
+        assert path in names, (name, target)
+        targets.add(path)
+        expected = {"officeDocument": f"{ml}.{main}.main", "theme": "theme"}.get(kind,
+                                                                                f"{ml}.{kind}")
+        assert content_types[path] == \
+            f"application/vnd.openxmlformats-officedocument.{expected}+xml", (name, kind, path)
+    assert len(ids) == data.count(" Target="), name + ": a relationship of another type"
+assert targets == set(content_types), set(content_types) - targets
 
 if package.endswith(".docx"):
     import docx
