@@ -112,7 +112,6 @@ TEST_F(PlatformContractTest, MovesNeverReplaceAndRemovalTakesAFolderWhole) {
               Error::Kind::alreadyExists);
     ASSERT_TRUE(files.moveItem(dir / "a", dir / "c", nullptr));
     EXPECT_EQ(readFile(dir / "c/inner/f"), "f");
-    EXPECT_EQ(readFile(dir / "b"), "b");
     ASSERT_TRUE(files.removeItem(dir / "c"));
     EXPECT_EQ(countEntries(dir.path()), 1u);
 
