@@ -4,7 +4,6 @@
 
 #include "platform/Text.h"
 #include "tests/support/RunProgram.h"
-#include "tests/support/TempDir.h"
 
 #include <csignal>
 #include <filesystem>
@@ -41,8 +40,7 @@ class NautilusTest : public ::testing::Test {
         writeFile(folder().appending("report one.txt"), "");
         const std::string display = (dir / "display").str();
         // The module is not where it was built: it is told where orvane-finder is.
-        env.insert({{"PATH", "/usr/local/bin:/usr/bin:/bin"},
-                    {"ORVANE_FINDER_PROGRAM", ORVANE_FINDER_PROGRAM},
+        env.insert({{"ORVANE_FINDER_PROGRAM", ORVANE_FINDER_PROGRAM},
                     {"GSK_RENDERER", "cairo"},
                     {"GSETTINGS_BACKEND", "memory"}});
         session.emplace(Path("/usr/bin/unshare"),
@@ -117,11 +115,10 @@ TEST_F(NautilusTest, CopyPathAndCutFromAFileThenNewMarkdownBesidePaste) {
     // The submenu: Copy Path, Cut, New File; kept as a picture in the build folder.
     tool({"-id", menu, "-out", ORVANE_SCREENSHOT_DIR "/nautilus-menu.xwd"}, "/usr/bin/xwd");
     keys({"Down", "Return"});
-    const Path pasteboard = dir / "run/orvane/pasteboard.txt";
     const bool xclip = access("/usr/bin/xclip", X_OK) == 0;
     const auto copied = [&] {
         return xclip ? tool({"-o", "-selection", "clipboard"}, "/usr/bin/xclip")
-                     : readFile(pasteboard);
+                     : readFile(dir / "run/orvane/pasteboard.txt");
     };
     EXPECT_TRUE(eventually([&] { return copied() == folder().str() + "/report one.txt"; }, 20))
         << copied() << readFile(dir / "log");

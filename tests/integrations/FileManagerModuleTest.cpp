@@ -5,12 +5,10 @@
 #include "platform/Text.h"
 #include "tests/support/FileManagerModules.h"
 #include "tests/support/RunProgram.h"
-#include "tests/support/TempDir.h"
 
 #include <filesystem>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <tuple>
 
 namespace orv::test {
@@ -80,7 +78,6 @@ template <class Api> class FileManagerModuleTest : public ::testing::Test {
         g_clear_object(&background);
         return items;
     }
-    // Activates the item labelled `label` among `items`, as a click does.
     void activate(GList* items, const std::string& label) {
         GObject* item = nullptr;
         tree<Api>(items, label, &item);
