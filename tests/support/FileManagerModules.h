@@ -14,12 +14,10 @@ extern "C" {
 
 namespace orv::test {
 
-template <class Info> char* storedUri(Info* info) {
-    return g_strdup(static_cast<const char*>(g_object_get_data(G_OBJECT(info), "uri")));
-}
-
 template <class Interface> void answerUri(gpointer iface, gpointer) {
-    static_cast<Interface*>(iface)->get_uri = storedUri;
+    static_cast<Interface*>(iface)->get_uri = [](auto* info) {
+        return g_strdup(static_cast<const char*>(g_object_get_data(G_OBJECT(info), "uri")));
+    };
 }
 
 // One file object for both file managers: it answers get_uri with the URI it was made with.

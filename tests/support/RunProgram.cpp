@@ -13,26 +13,23 @@ RunResult runProgram(const Path& program, const std::vector<std::string>& argume
                      const Environment& environment, const Path& workingDirectory) {
     TempDir capture;
     RunningProgram running(program, arguments, environment, workingDirectory, capture.path());
-    const int exitCode = running.wait(120);
-    return {exitCode, running.out(), running.err()};
+    return {running.wait(120), running.out(), running.err()}; // in this order: waited for first
 }
 
 RunningProgram::RunningProgram(const Path& program, const std::vector<std::string>& arguments,
                                const Environment& environment, const Path& workingDirectory,
                                const Path& outputDirectory)
     : out_(outputDirectory.appending("stdout")), err_(outputDirectory.appending("stderr")) {
+    Environment variables = environment;
+    variables.try_emplace("PATH", "/usr/local/bin:/usr/bin:/bin");
     std::vector<std::string> strings{program.str()};
     strings.insert(strings.end(), arguments.begin(), arguments.end());
-    const std::size_t firstVariable = strings.size();
-    for (const auto& [name, value] : environment) {
+    for (const auto& [name, value] : variables) {
         strings.push_back(name + "=" + value);
-    }
-    if (environment.count("PATH") == 0) {
-        strings.emplace_back("PATH=/usr/local/bin:/usr/bin:/bin");
     }
     std::vector<char*> argv, envp;
     for (std::size_t i = 0; i < strings.size(); ++i) {
-        (i < firstVariable ? argv : envp).push_back(strings[i].data());
+        (i <= arguments.size() ? argv : envp).push_back(strings[i].data());
     }
     argv.push_back(nullptr);
     envp.push_back(nullptr);
