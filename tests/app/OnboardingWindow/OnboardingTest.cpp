@@ -8,8 +8,6 @@
 namespace orv {
 namespace {
 
-using ::testing::ElementsAre;
-
 class OnboardingTest : public ::testing::Test {
   protected:
     OnboardingTest() { controller.showWindow(nullptr); }
@@ -47,7 +45,7 @@ TEST_F(OnboardingTest, EachStepsButtonOpensItsSettingsAndComingBackCountsOnce) {
     const auto firstTimer = view->timer;
     system.events.clear();
     view->actionBtn->performClick();
-    EXPECT_THAT(system.events, ElementsAre("policy regular", "activate"));
+    EXPECT_THAT(system.events, ::testing::ElementsAre("policy regular", "activate"));
     EXPECT_EQ(system.finderExtension.managementShown, 1);
     EXPECT_FALSE(firstTimer->isValid()) << "polling restarts";
     userGoesToSettingsAndComesBack();
