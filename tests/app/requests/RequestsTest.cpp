@@ -44,8 +44,10 @@ TEST_F(RequestsTest, CreateURLsCreateWhatThePendingFileNamesOnceAfterAPasteBefor
     delegate.handleIncomingURLs({"orvaneplus://create"});
     pending("/f\nmd");
     delegate.handleIncomingURLs({"orvaneplus://Create", "orvaneplus:create", "orvaneplus://",
-                                 "not a url", "orvaneplus://created", "https://create"});
-    EXPECT_THAT(createdFiles(), ElementsAre("B.md")) << "only https://create has the host create";
+                                 "not a url", "orvaneplus://created"});
+    EXPECT_THAT(createdFiles(), IsEmpty());
+    delegate.handleIncomingURLs({"https://create"});
+    EXPECT_THAT(createdFiles(), ElementsAre("B.md")) << "the host part alone routes";
     EXPECT_EQ(system.files.request(handoff::kPendingFile), "");
     pending("/dest\nTXT");
     system.files.setRequest(handoff::kCutFile, "/src/a");

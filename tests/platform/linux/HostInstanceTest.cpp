@@ -139,6 +139,8 @@ TEST_F(HostInstanceTest, ABusyMainThreadStillAcknowledgesAtOnceAndGetsTheURLsLat
     EXPECT_THAT(delivered, ::testing::IsEmpty());
     loop.run();
     EXPECT_THAT(delivered, ElementsAre("orvaneplus://create"));
+    unlink((dir / "orvane/host.sock").str().c_str()); // as while a host is starting
+    EXPECT_FALSE(claimHost({}, 0.1)) << "the lock is the host's alone";
 }
 
 // In a child process with few descriptors: the listener stays readable while accept fails, so
