@@ -57,6 +57,11 @@ TEST_F(DesktopNotifierTest, WithoutActionsTheAlertOnlyInformsAndTheLastButtonAns
     EXPECT_EQ(shown(), "Uninstall?|Really?|\n");
 }
 
+TEST_F(DesktopNotifierTest, ANoticeOffersNoActionEvenWhereTheServerTakesThem) {
+    EXPECT_EQ(answer({"Moved", "Done", AlertStyle::informational, {"OK"}}), kAlertFirstButtonReturn);
+    EXPECT_EQ(shown(), "Moved|Done|\n");
+}
+
 TEST_F(DesktopNotifierTest, AQuestionNoOneButAnotherProgramAnswersEndsInTimeWithTheLastButton) {
     EXPECT_EQ(answer(question, "actions", "never"), kAlertFirstButtonReturn + 2);
     EXPECT_TRUE(test::eventually([&] { return shown().ends_with("CloseNotification 7\n"); }));
