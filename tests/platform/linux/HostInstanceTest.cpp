@@ -109,6 +109,7 @@ TEST_F(HostInstanceTest, TheFirstClaimServesAndLaterOnesHandTheirURLsOver) {
             const auto second = claimHost({url});
             EXPECT_TRUE(second && !second->primary);
         }
+        EXPECT_FALSE(claimHost({"https://x"})) << "what the host refused was not handed over";
         EXPECT_EQ(sendRaw("GET / HTTP/1.0\r\n\r\n"), "REFUSED\n");
         EXPECT_EQ(sendRaw("ORVANE-OPEN 1\n" + std::string(200000, 'a')), "REFUSED\n");
         EXPECT_EQ(sendRaw("ORVANE-OPEN 1\n", false), "REFUSED\n");
@@ -121,7 +122,8 @@ TEST_F(HostInstanceTest, TheFirstClaimServesAndLaterOnesHandTheirURLsOver) {
     EXPECT_THAT(delivered,
                 ElementsAre(ElementsAre("orvaneplus://create"), ElementsAre("orvaneplus://paste"),
                             ElementsAre("orvaneplus://create", "orvaneplus://create")));
-    std::vector<std::string> refused = {"Ignored a malformed URL message (18 bytes)",
+    std::vector<std::string> refused = {"Ignored a malformed URL message (24 bytes)",
+                                        "Ignored a malformed URL message (18 bytes)",
                                         "Ignored a URL message longer than 65536 bytes",
                                         "Ignored a URL message that did not end in time"};
     asRoot ? refused.push_back("Refused a URL connection from user 65534") : void();
