@@ -165,7 +165,8 @@ TYPED_TEST(FileManagerModuleTest, AMissingHangingOrOversizedExtensionGivesNoItem
         this->env.set("ORVANE_FINDER_PROGRAM", finder.str());
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(this->menu({this->folder.str()}), nullptr) << name;
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+        // Bounded, however loaded the machine: what matters is that it never waits on.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
         EXPECT_THAT(readFile(this->dir / "log"),
                     HasSubstr(concat(
                         {"FileManager ERROR asking for the menu: ", why, " “", finder.str()})));
