@@ -65,6 +65,8 @@ TEST_F(FileCreationTest, TheFirstFreeNameFillsGapsFromTheBottomAndEachKindGetsIt
         delegate.createFile(kFolder, ext);
         EXPECT_EQ(contentOf("B." + ext), bytes) << ext;
     }
+    delegate.createFile(kFolder, "key");
+    EXPECT_FALSE(system.files.fileExists(kFolder.appending("B.key"))) << "Keynote makes its own";
 }
 
 TEST_F(FileCreationTest, SuccessLogsThenRevealsOnTheGlobalQueueAndFailureOnlyLogs) {
