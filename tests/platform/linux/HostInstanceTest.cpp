@@ -145,6 +145,14 @@ TEST_F(HostInstanceTest, ABusyMainThreadStillAcknowledgesAtOnceAndGetsTheURLsLat
     EXPECT_FALSE(claimHost({}, 0.1)) << "the lock is the host's alone";
 }
 
+TEST_F(HostInstanceTest, TheSocketOfAHostThatEndedIsTakenOver) {
+    { const auto ended = serve([](auto) {}); } // its socket file stays behind
+    const auto claim = claimHost({});
+    ASSERT_TRUE(claim && claim->primary) << claim.error().localizedDescription;
+    close(claim->listenFd);
+    close(claim->lockFd);
+}
+
 // In a child process with few descriptors: the listener stays readable while accept fails, so
 // a server that kept watching it would spin. It pauses, says so once, and serves afterwards.
 TEST_F(HostInstanceTest, OutOfDescriptorsThePauseIsLoggedOnceAndServingResumes) {

@@ -148,6 +148,8 @@ TEST_F(LinuxMoveTest, OnOneFileSystemNothingIsReplacedEvenWhereRenamesMightRepla
         EXPECT_EQ(readFile(at.appending("a.txt")), "already here");
         EXPECT_THAT(namesIn(at.appending("taken")), IsEmpty());
         ASSERT_TRUE(moveItem(system, at.appending("src"), at.appending("moved")));
+        ASSERT_TRUE(moveItem(system, at.appending("a.txt"), at.appending("moved/sub/a.txt")));
+        EXPECT_FALSE(fs::exists(at.appending("a.txt").str())) << "a file moves, not gains a name";
         expectTree(at.appending("moved"));
     }
 }
