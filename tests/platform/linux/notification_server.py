@@ -1,7 +1,8 @@
 """A notification server on the session bus, for the notifier's tests: it offers actions when
 argv[1] is "actions" (answers no call when "silent"), prints "ready" and the bus's address, each
 notification as "summary|body|action words" and other calls as "method arguments", and at once
-invokes the action argv[2] as a user would; for "never" only another program invokes "0"."""
+closes another notification and invokes the action argv[2] as a user would; for "never" only
+another program invokes "0"."""
 import os
 import sys
 
@@ -28,6 +29,7 @@ def called(bus, sender, path, interface, method, args, invocation):
     if sys.argv[2] == "never":
         return os.system(f"dbus-send --type=signal {path} {interface}.ActionInvoked uint32:7 "
                          "string:0")
+    bus.emit_signal(None, path, interface, "NotificationClosed", GLib.Variant("(uu)", (8, 2)))
     bus.emit_signal(None, path, interface, "ActionInvoked", GLib.Variant("(us)", (7, sys.argv[2])))
 
 
