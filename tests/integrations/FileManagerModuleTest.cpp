@@ -78,6 +78,13 @@ template <class Api> class FileManagerModuleTest : public ::testing::Test {
         g_clear_object(&background);
         return items;
     }
+    // A menu the module gives: asked again while orvane-finder, on a loaded machine, misses the
+    // deadline the module keeps so as never to hold the file manager up.
+    GList* shown(const std::vector<std::string>& paths, const std::string& folder = "") {
+        GList* items = nullptr;
+        eventually([&] { return (items = menu(paths, folder)) != nullptr; });
+        return items;
+    }
     void activate(GList* items, const std::string& label) {
         GObject* item = nullptr;
         tree<Api>(items, label, &item);
@@ -105,7 +112,7 @@ TYPED_TEST(FileManagerModuleTest, TheMenuForFilesAndBackgroundWithPasteOnlyWhile
         EXPECT_EQ(this->menu({this->folder.str(), elsewhere}), nullptr);
         EXPECT_EQ(this->menu({}, elsewhere), nullptr);
     }
-    const std::string files = tree<TypeParam>(this->menu({this->folder.str()}));
+    const std::string files = tree<TypeParam>(this->shown({this->folder.str()}));
     EXPECT_THAT(files, StartsWith("Orvane+\n  Copy Path\n  Cut\n  New File\n    Text File\n"));
     EXPECT_THAT(files, HasSubstr("PowerPoint")) << files;
     EXPECT_THAT(files, Not(HasSubstr("Pages"))) << "no Linux application makes it";
@@ -118,9 +125,9 @@ TYPED_TEST(FileManagerModuleTest, TheMenuForFilesAndBackgroundWithPasteOnlyWhile
     writeFile(this->request("cut.txt"), "/elsewhere/x");
     ASSERT_TRUE(
         eventually([&] { return g_main_context_iteration(nullptr, FALSE), updates > 0; }, 10));
-    EXPECT_THAT(tree<TypeParam>(this->menu({this->folder.str()})),
+    EXPECT_THAT(tree<TypeParam>(this->shown({this->folder.str()})),
                 StartsWith("Orvane+\n  Copy Path\n  Cut\n  Paste\n  New File\n"));
-    EXPECT_THAT(tree<TypeParam>(this->menu({}, this->uri)),
+    EXPECT_THAT(tree<TypeParam>(this->shown({}, this->uri)),
                 StartsWith("Orvane+\n  Paste\n  New File\n"));
 }
 
@@ -134,12 +141,12 @@ TYPED_TEST(FileManagerModuleTest, ActionsGetTheSelectionInOrderAndTheFolderIntac
         hostile.push_back(this->folder.str() + "/" + std::to_string(size) + std::string(4000, 'x'));
         expected.append(1, '\n').append(hostile.back());
     }
-    this->activate(this->menu(hostile), "Copy Path");
+    this->activate(this->shown(hostile), "Copy Path");
     // Copy Path clears the pasteboard before it fills it: wait for the paths, not the file.
     const Path pasteboard = this->dir / "run/orvane/pasteboard.txt";
     EXPECT_TRUE(eventually([&] { return readFile(pasteboard) == expected; }, 10))
         << readFile(pasteboard).size();
-    this->activate(this->menu({}, this->uri), "Markdown");
+    this->activate(this->shown({}, this->uri), "Markdown");
     EXPECT_TRUE(eventually(
         [&] { return readFile(this->request("pending.txt")) == this->folder.str() + "\nmd"; }, 10))
         << readFile(this->request("pending.txt"));
