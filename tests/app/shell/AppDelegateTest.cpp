@@ -63,6 +63,7 @@ TEST_F(AppDelegateTest, StatusMenuItemsReachTheirReceivers) {
     delegate.applicationDidFinishLaunching();
     const auto& items = delegate.statusItem->menu->items();
     ASSERT_EQ(items.size(), 6u); // About, version, -, updates, -, Quit
+    EXPECT_TRUE(delegate.statusItem->button->image->isTemplate) << "drawn for either menu bar";
     EXPECT_EQ(items[1]->title, "Version 2.3.1");
     EXPECT_FALSE(sendAction(*items[1], system.application)) << "the version line does nothing";
     EXPECT_TRUE(sendAction(*items[3], system.application));
