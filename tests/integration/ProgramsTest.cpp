@@ -80,6 +80,8 @@ TEST_F(ProgramsTest, TheFinderHandsItsRequestsOverAsTheExtensionDoes) {
     finder({"run", "pasteItems:", "--select", "a/c/", "--target", "/t"});
     EXPECT_THAT(recordedURL(), ::testing::StartsWith("orvaneplus://paste|"));
     EXPECT_EQ(readFile(request("paste.txt")), work("a/c").str());
+    finder({"run", "pasteItems:", "--select", "a/b.txt"}); // no folder chosen: the file's own
+    EXPECT_EQ(readFile(request("paste.txt")), work("a").str());
 }
 
 TEST_F(ProgramsTest, BadArgumentsAreAUsageErrorAndTheHostShowsWhatItIsAskedAndChangesNothing) {
