@@ -248,9 +248,8 @@ struct FakeApplication final : Application, Recorder {
     void setDelegate(ApplicationDelegate*) override {}
     bool setActivationPolicy(ActivationPolicy p) override {
         policy = p;
-        record(std::string("policy ") + (p == ActivationPolicy::regular     ? "regular"
-                                         : p == ActivationPolicy::accessory ? "accessory"
-                                                                            : "prohibited"));
+        static constexpr const char* kNames[] = {"regular", "accessory", "prohibited"};
+        record(std::string("policy ") + kNames[static_cast<int>(p)]);
         return true;
     }
     ActivationPolicy activationPolicy() const override { return policy; }
