@@ -172,6 +172,11 @@ TEST_F(FinderSyncTest, EveryNewFileActionSendsItsExtension) {
         }
     }
     EXPECT_EQ(kinds, 16);
+    for (const bool shown : {true, false}) { // Finder's setting flips; Finder restarts to read it
+        ASSERT_TRUE(extension.performAction("toggleHiddenFiles:", nullptr));
+        EXPECT_EQ(system.suites.domains["com.apple.finder"]["AppleShowAllFiles"], shown);
+        EXPECT_EQ(system.events.back(), "launch /usr/bin/killall Finder");
+    }
     EXPECT_FALSE(extension.performAction("createKey", nullptr));
     EXPECT_FALSE(extension.performAction("deleteItems:", nullptr));
 }

@@ -46,6 +46,7 @@ TEST(ServiceMenusTest, EveryActionRunsARealSelectorInTheMenusOrderWithThePathsLa
             found.push_back(exec[1]);
         }
         EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end())) << actions[1];
+        EXPECT_THAT(menu, ::testing::HasSubstr("\nMimeType=all/all;\n")) << "files and folders";
     }
     EXPECT_EQ(found, expected);
 }
@@ -64,6 +65,9 @@ TEST(ServiceMenusTest, APathThatMayStandForAnotherNameIsRefused) {
     const std::tuple<std::vector<std::string>, std::string, std::string> rows[] = {
         {{"run", "copyPath:", "--from-kio", home + "f" + fffd}, "", home + "f" + fffd + "” may"},
         {{"run", "createTxt:", "--from-kio", home + "d" + fffd}, "", home + "d" + fffd + "” may"},
+        {{"run", "createTxt:", "--from-kio", "--target", home + "d" + fffd},
+         "",
+         "d" + fffd + "” may"},
         {{"run", "createTxt:", "--from-kio", home + "ok/g" + fffd}, "", "” may stand"},
         {{"run", "cutItems:", "--from-kio", home + "ok", home + "f" + fffd}, "", "” may stand"},
         {{"run", "copyPath:", "--from-kio", home + "ok/e" + fffd}, home + "ok/e" + fffd, ""},

@@ -46,9 +46,8 @@ class OfficePackagesTest : public ::testing::TestWithParam<Kind> {
 
 TEST_P(OfficePackagesTest, PythonReadsTheContainerItsPartsAndRelationshipsAndFindsItEmpty) {
     ORVANE_REQUIRE_PROGRAM("python3");
-    const auto result = run(Path("/usr/bin/python3"),
-                            {ORVANE_CHECK_PACKAGE_SCRIPT, written().str(),
-                             (kTemplates / GetParam().ext).string()});
+    const auto result = run(Path("/usr/bin/python3"), {ORVANE_CHECK_PACKAGE_SCRIPT, written().str(),
+                                                       (kTemplates / GetParam().ext).string()});
     EXPECT_EQ(result.exitCode, 0) << result.err;
 }
 

@@ -44,7 +44,8 @@ class DesktopNotifierTest : public ::testing::Test {
     LinuxScreen screen{[](std::string_view) {}};
     LinuxRunLoop mainLoop;
     DesktopNotifier notifier{mainLoop, std::chrono::seconds(2)};
-    const Alert question{"Uninstall?", "Really?", AlertStyle::warning, {"Uninstall", "Keep", "Cancel"}};
+    const Alert question{
+        "Uninstall?", "Really?", AlertStyle::warning, {"Uninstall", "Keep", "Cancel"}};
 };
 
 TEST_F(DesktopNotifierTest, ButtonsBecomeActionsAndTheChosenOneAnswers) {
@@ -58,7 +59,8 @@ TEST_F(DesktopNotifierTest, WithoutActionsTheAlertOnlyInformsAndTheLastButtonAns
 }
 
 TEST_F(DesktopNotifierTest, ANoticeOffersNoActionEvenWhereTheServerTakesThem) {
-    EXPECT_EQ(answer({"Moved", "Done", AlertStyle::informational, {"OK"}}), kAlertFirstButtonReturn);
+    EXPECT_EQ(answer({"Moved", "Done", AlertStyle::informational, {"OK"}}),
+              kAlertFirstButtonReturn);
     EXPECT_EQ(shown(), "Moved|Done|\n");
 }
 

@@ -247,8 +247,8 @@ class LinuxRecoveryTest : public LinuxMoveTest {
     void plant(const std::string& machine, const Path& copy, const char* identity = "- -") {
         writeFile(container.appending("moves-planted" + copy.lastComponent() + ".txt"),
                   concat({"owner ", machine, " ", processes.boot(), " 1073741824 1\nsource 1 1 1 ",
-                          "0 0 ", tree.str(), "\ndestination ", (dir / "moved").str(),
-                          "\ncopy ", identity, " ", copy.str(), "\n"}));
+                          "0 0 ", tree.str(), "\ndestination ", (dir / "moved").str(), "\ncopy ",
+                          identity, " ", copy.str(), "\n"}));
     }
     std::set<std::string> trashed() {
         const Path trash = dir / "data/Trash/files";
