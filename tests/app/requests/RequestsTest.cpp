@@ -52,7 +52,7 @@ TEST_F(RequestsTest, CreateURLsCreateWhatThePendingFileNamesOnceAfterAPasteBefor
     pending("/dest\nTXT");
     system.files.setRequest(handoff::kCutFile, "/src/a");
     system.files.setRequest(handoff::kPasteFile, "/dest");
-    delegate.applicationOpenURLs({"orvaneplus://paste", "orvaneplus://create/anything?x=1#y"});
+    delegate.applicationOpenURLs({"orvaneplus://paste", "orvaneplus://u@create/anything?x=1#y"});
     EXPECT_THAT(createdFiles(), ElementsAre("B.md", "B.TXT"));
     EXPECT_LT(std::find(system.events.begin(), system.events.end(), "move /src/a -> /dest/a"),
               std::find(system.events.begin(), system.events.end(), "create B.TXT"));

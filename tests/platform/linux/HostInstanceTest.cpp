@@ -31,7 +31,8 @@ TEST(UrlMessageTest, OnlyWellFormedMessagesAreTaken) {
           "ORVANE-OPEN 1\nhttps://evil\n"s, "ORVANE-OPEN 1\norvaneplus://create"s,
           "ORVANE-OPEN 1\n\n"s, "ORVANE-OPEN 1\norvaneplus://a b\n"s,
           "ORVANE-OPEN 1\norvaneplus://\xff\n"s,
-          "ORVANE-OPEN 1\n" + std::string(UrlServer::kMaxMessage, 'x') + "\n"}) {
+          "ORVANE-OPEN 1\n" + std::string(UrlServer::kMaxMessage, 'x') + "\n",
+          "ORVANE-OPEN 1\n" + joined(std::vector<std::string>(257, "orvaneplus://c\n"), "")}) {
         EXPECT_EQ(UrlServer::parseMessage(bad), std::nullopt) << bad.substr(0, 40);
     }
 }

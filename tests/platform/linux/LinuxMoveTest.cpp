@@ -319,6 +319,7 @@ TEST_F(LinuxRecoveryTest, WhatIsNotProvablyAnAbandonedCopyOfOursIsLeftAlone) {
     system.hook = at("copy", "b.txt", [&] { EXPECT_THAT(recover(), IsEmpty()); });
     MoveJournal journal(files, container, processes.current(), log);
     ASSERT_TRUE(moveItem(system, tree, dir / "moved", &journal));
+    EXPECT_THAT(namesIn(container), IsEmpty()) << "a finished move leaves no record";
     expectTree(dir / "moved");
     EXPECT_THAT(sink.lines, IsEmpty());
 
