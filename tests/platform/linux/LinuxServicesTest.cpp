@@ -61,7 +61,7 @@ TEST_F(LinuxServicesTest, TheGroupContainerIsMadePrivateOrIsAbsent) {
     EXPECT_EQ(modeOf(container), 0700u);
     EXPECT_EQ(files.containerURL("../escape"), std::nullopt);
     // Pre-made by someone else, or open to others' writes: another user could plant requests.
-    chmod(container.str().c_str(), 0777);
+    chmod(container.str().c_str(), 0770);
     EXPECT_EQ(files.containerURL("G"), std::nullopt);
     EXPECT_THAT(sink.lines, ElementsAre(EndsWith(": writable by others")));
     chmod(container.str().c_str(), 0700);
@@ -211,6 +211,8 @@ TEST(LinuxLoginItemsTest, RegisteringWritesAnAutostartEntryThatTheUsersChoiceOve
     EXPECT_EQ(LinuxLoginItems::execArgument("/opt/100% \"$x\"\tand\\"),
               R"("/opt/100%% \\"\\$x\\"\tand\\\\")");
     EXPECT_EQ(LinuxLoginItems::execArgument("/opt/\x01"), std::nullopt);
+    env.set("XDG_CONFIG_HOME", entry.str()); // a file where its folder would be made
+    EXPECT_FALSE(items.registerMainApp());
 }
 
 } // namespace
