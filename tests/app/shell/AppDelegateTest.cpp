@@ -105,6 +105,7 @@ TEST(UninstallShellTest, EveryCommandGetsExactlyItsWordsUnderHostileHomes) {
     };
     const std::string plain = record("/Users/plain");
     EXPECT_EQ(std::count(plain.begin(), plain.end(), '\n'), 12) << plain;
+    EXPECT_THAT(plain, ::testing::HasSubstr("|/Users/plain/Library/Application Support/"));
     for (const std::string home :
          {"/Users/Ana María", "/Users/line\nfeed", "/Users/it's mine", "/Users/$(touch PWNED)",
           "/Users/`touch PWNED`", "/Users/x; touch PWNED; y", "/Users/back\\slash \\\"quoted\\\"",
