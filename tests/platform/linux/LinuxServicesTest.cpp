@@ -148,6 +148,10 @@ TEST_F(LinuxServicesTest, UserDefaultsSeeOtherWritersAndNeverDropOrWriteOverWhat
     suites.suite("d")->setBool(true, "b");
     EXPECT_TRUE(std::filesystem::is_symlink((dir / "config/orvane/d.defaults").str()));
     EXPECT_EQ(readFile(dir / "dotfiles-d"), "b\tbool\ttrue\nk\tstring\ttrue\ngarbage line\n");
+    env.set("XDG_CONFIG_HOME", "/proc"); // where nobody can make a folder
+    auto unwritable = LinuxUserDefaultsSuites().suite("u");
+    unwritable->setBool(true, "k");
+    EXPECT_FALSE(unwritable->synchronize()) << "a write that failed is not reported as saved";
 }
 
 TEST_F(LinuxServicesTest, BundlePicksTheLanguageAndFallsBackToEnglish) {
