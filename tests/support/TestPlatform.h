@@ -11,6 +11,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <numeric>
 #include <set>
 #include <string>
 #include <vector>
@@ -129,11 +130,8 @@ struct FakeWorkspace final : Workspace, Recorder {
         return Path("/Applications").appending(std::string(bundleIdentifier) + ".app");
     }
     void activateFileViewerSelecting(const std::vector<Path>& items) override {
-        std::string event = "reveal";
-        for (const auto& item : items) {
-            event += " " + item.str();
-        }
-        record(event);
+        record(std::accumulate(items.begin(), items.end(), std::string("reveal"),
+                               [](std::string s, const Path& p) { return s + " " + p.str(); }));
     }
 };
 
@@ -171,11 +169,8 @@ struct FakeUserDefaultsSuites final : UserDefaultsSuites {
 struct FakeProcessLauncher final : ProcessLauncher, Recorder {
     using Recorder::Recorder;
     Status launch(const Path& executable, const std::vector<std::string>& arguments) override {
-        std::string event = "launch " + executable.str();
-        for (const auto& argument : arguments) {
-            event += " " + argument;
-        }
-        record(event);
+        record(std::accumulate(arguments.begin(), arguments.end(), "launch " + executable.str(),
+                               [](std::string s, const std::string& a) { return s + " " + a; }));
         return ok();
     }
 };
