@@ -84,20 +84,40 @@ class NautilusTest : public ::testing::Test {
         tool(names);
     }
     // Right-clicks the spot (in window coordinates) until a menu opens, as the window may answer
-    // only some time after it shows; then walks to Orvane+ (second from the end) and into it.
-    // The menu's window, or "".
+    // only some time after it shows, and again while it opens without our items (on a loaded
+    // machine orvane-finder can miss the module's deadline); then walks to Orvane+ (second from
+    // the end) and into it. The menu's window, or "".
     std::string openOurMenu(const char* x, const char* y) {
         std::string menu;
         eventually(
             [&] {
+                const auto missed = logged(kMissed);
                 tool({"mousemove", "--window", mainWindow, x, y, "click", "3"});
-                return eventually([&] { return !(menu = firstWindow(mainWindow)).empty(); }, 2);
+                if (!eventually([&] { return !(menu = firstWindow(mainWindow)).empty(); }, 2)) {
+                    return false;
+                }
+                if (logged(kMissed) == missed) {
+                    return true;
+                }
+                keys({"Escape"});
+                eventually([&] { return firstWindow(mainWindow).empty(); }, 5);
+                return false;
             },
             30);
         keys({"Up", "Up", "Return"});
         return menu;
     }
 
+    // How many times the log says `what`.
+    std::size_t logged(std::string_view what) {
+        const std::string log = readFile(dir / "log");
+        std::size_t n = 0;
+        for (auto at = log.find(what); at != std::string::npos; at = log.find(what, at + 1)) {
+            ++n;
+        }
+        return n;
+    }
+    static constexpr std::string_view kMissed = "FileManager ERROR asking for the menu: No answer";
     TempDir dir;
     std::string mainWindow;
     Environment env;
@@ -135,7 +155,7 @@ TEST_F(NautilusTest, CopyPathAndCutFromAFileThenNewMarkdownBesidePaste) {
     keys({"Down", "Down", "Return"}); // Text File, Markdown
     EXPECT_TRUE(eventually([&] { return fs::exists(folder().appending("Untitled.md").str()); }, 20))
         << readFile(dir / "log");
-    EXPECT_THAT(readFile(dir / "log"), ::testing::Not(::testing::HasSubstr("FileManager ERROR")));
+    EXPECT_EQ(logged("FileManager ERROR"), logged(kMissed)) << readFile(dir / "log");
 }
 
 } // namespace
