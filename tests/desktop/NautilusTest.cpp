@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <regex>
 #include <sstream>
 #include <unistd.h>
 
@@ -91,13 +92,12 @@ class NautilusTest : public ::testing::Test {
         std::string menu;
         eventually(
             [&] {
-                const auto missed = logged(kMissed);
+                const auto logged = readFile(dir / "log").size();
                 tool({"mousemove", "--window", mainWindow, x, y, "click", "3"});
-                if (!eventually([&] { return !(menu = firstWindow(mainWindow)).empty(); }, 2)) {
-                    return false;
-                }
-                if (logged(kMissed) == missed) {
-                    return true;
+                const bool opened =
+                    eventually([&] { return !(menu = firstWindow(mainWindow)).empty(); }, 2);
+                if (!opened || readFile(dir / "log").find(kMissed, logged) == std::string::npos) {
+                    return opened;
                 }
                 keys({"Escape"});
                 eventually([&] { return firstWindow(mainWindow).empty(); }, 5);
@@ -108,16 +108,7 @@ class NautilusTest : public ::testing::Test {
         return menu;
     }
 
-    // How many times the log says `what`.
-    std::size_t logged(std::string_view what) {
-        const std::string log = readFile(dir / "log");
-        std::size_t n = 0;
-        for (auto at = log.find(what); at != std::string::npos; at = log.find(what, at + 1)) {
-            ++n;
-        }
-        return n;
-    }
-    static constexpr std::string_view kMissed = "FileManager ERROR asking for the menu: No answer";
+    const std::string kMissed = "FileManager ERROR asking for the menu: No answer";
     TempDir dir;
     std::string mainWindow;
     Environment env;
@@ -155,7 +146,8 @@ TEST_F(NautilusTest, CopyPathAndCutFromAFileThenNewMarkdownBesidePaste) {
     keys({"Down", "Down", "Return"}); // Text File, Markdown
     EXPECT_TRUE(eventually([&] { return fs::exists(folder().appending("Untitled.md").str()); }, 20))
         << readFile(dir / "log");
-    EXPECT_EQ(logged("FileManager ERROR"), logged(kMissed)) << readFile(dir / "log");
+    EXPECT_THAT(std::regex_replace(readFile(dir / "log"), std::regex(kMissed), ""),
+                ::testing::Not(::testing::HasSubstr("FileManager ERROR")));
 }
 
 } // namespace

@@ -78,8 +78,7 @@ template <class Api> class FileManagerModuleTest : public ::testing::Test {
         g_clear_object(&background);
         return items;
     }
-    // A menu the module gives: asked again while orvane-finder, on a loaded machine, misses the
-    // deadline the module keeps so as never to hold the file manager up.
+    // A menu the module gives, asked again while orvane-finder misses the module's deadline.
     GList* shown(const std::vector<std::string>& paths, const std::string& folder = "") {
         GList* items = nullptr;
         eventually([&] { return (items = menu(paths, folder)) != nullptr; });

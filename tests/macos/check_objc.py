@@ -38,12 +38,6 @@ failures = [f"{s.relative_to(root)} {' '.join(x)}\n{why}" for s, x in builds
             for good, why in [compiles(s, x)] if not good]
 assert not failures, "\n".join(failures)
 
-# The declarations are for this check only: nothing outside tests/ refers to them.
-assert not [p for p in root.rglob("*")
-            if p.suffix in {".h", ".cpp", ".mm", ".txt", ".cmake", ".json"} and p.is_file()
-            and not {"tests", "build", ".git"} & set(p.relative_to(root).parts)
-            and "macos/sdk" in p.read_text(errors="replace")], "sdk in product"
-
 # Each fault is made in a copy beside the original, so its includes still resolve.
 faults = [
     ("platform/macos/MacServices.mm", "clearContents]", "clearContent]", "misspelt selector"),

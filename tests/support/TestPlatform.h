@@ -368,11 +368,8 @@ struct FakeProcessInfo final : ProcessInfo {
     }
 };
 
-struct FakeSleeper final : Sleeper, Recorder {
-    using Recorder::Recorder;
-    void sleepFor(double seconds) override {
-        record("sleep " + std::to_string(seconds).substr(0, 3));
-    }
+struct FakeSleeper final : Sleeper {
+    void sleepFor(double) override {}
 };
 
 // Every double, and the Platform made of them.
@@ -413,7 +410,7 @@ struct TestPlatform {
     FakeFinderExtensionSettings finderExtension;
     FakeSoftwareUpdater updater{events};
     FakeScriptRunner scripts{events};
-    FakeSleeper sleeper{events};
+    FakeSleeper sleeper;
     FakeProcessInfo processInfo;
 
     Platform platform() {
