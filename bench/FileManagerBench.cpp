@@ -1,6 +1,7 @@
-// A right-click in GNOME Files on two selected files with a cut waiting: the module's
-// get_file_items, as Nautilus calls it on its main thread. The answer comes from orvane-finder
-// in another process, so the floor is starting and reaping the smallest program, /bin/true.
+// A right-click in each file manager on two selected files with a cut waiting: the module's
+// menu for a selection, as the file manager asks for it on its main thread. The answer comes from
+// orvane-finder in another process, so the floor is starting and reaping the smallest program,
+// /bin/true.
 
 #include "RatioReporter.h"
 
@@ -29,7 +30,6 @@ struct Fixture {
         for (const char* name : {"a.txt", "b.txt"}) {
             files = g_list_append(files, orv::test::fileInfo("file://" + (root / name).string()));
         }
-        provider = orv::test::loadedProvider<orv::test::Nautilus>();
     }
     ~Fixture() {
         g_list_free_full(files, g_object_unref);
@@ -38,7 +38,6 @@ struct Fixture {
 
     std::filesystem::path root;
     GList* files = nullptr;
-    GObject* provider = nullptr;
 };
 
 Fixture& fixture() {
@@ -46,19 +45,22 @@ Fixture& fixture() {
     return f;
 }
 
-void BM_NautilusFileItemsWithWaitingCut(benchmark::State& state) {
+template <class Api> void BM_FileItemsWithWaitingCut(benchmark::State& state) {
     auto& f = fixture();
+    GObject* provider = orv::test::loadedProvider<Api>();
     for (auto _ : state) {
-        GList* items =
-            f.provider == nullptr ? nullptr : orv::test::Nautilus::files(f.provider, f.files);
+        GList* items = provider == nullptr ? nullptr : Api::files(provider, f.files);
         if (items == nullptr) {
             state.SkipWithError("the module gave no items");
             break;
         }
-        nautilus_menu_item_list_free(items);
+        g_list_free_full(items, g_object_unref);
     }
 }
-BENCHMARK(BM_NautilusFileItemsWithWaitingCut)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FileItemsWithWaitingCut<orv::test::Nautilus>)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FileItemsWithWaitingCut<orv::test::Nemo>)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FileItemsWithWaitingCut<orv::test::Caja>)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FileItemsWithWaitingCut<orv::test::Thunar>)->Unit(benchmark::kMicrosecond);
 
 void BM_Floor_SpawnTrue(benchmark::State& state) {
     char* argv[] = {const_cast<char*>("/bin/true"), nullptr};
@@ -78,5 +80,9 @@ BENCHMARK(BM_Floor_SpawnTrue)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     return orv::bench::runWithRatios(
-        argc, argv, {{"BM_NautilusFileItemsWithWaitingCut", "BM_Floor_SpawnTrue"}});
+        argc, argv,
+        {{"BM_FileItemsWithWaitingCut<orv::test::Nautilus>", "BM_Floor_SpawnTrue"},
+         {"BM_FileItemsWithWaitingCut<orv::test::Nemo>", "BM_Floor_SpawnTrue"},
+         {"BM_FileItemsWithWaitingCut<orv::test::Caja>", "BM_Floor_SpawnTrue"},
+         {"BM_FileItemsWithWaitingCut<orv::test::Thunar>", "BM_Floor_SpawnTrue"}});
 }

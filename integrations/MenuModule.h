@@ -1,8 +1,8 @@
 #pragma once
-// The menu provider that GNOME Files and Nemo load, written once over `Api`, which names each
-// file manager's types and calls. It answers a right-click with the extension's menu, grouped
-// under the product's name so it is never taken for the file manager's own Cut and Paste, and
-// asks the file manager to ask again when a cut starts or ends, so Paste comes and goes.
+// The menu provider that GNOME Files, Nemo, Caja and Thunar load, written once over `Api`, which
+// names each file manager's types and calls. It answers a right-click with the extension's menu,
+// grouped under the product's name so it is never taken for the file manager's own Cut and Paste,
+// and asks the file manager to ask again when a cut starts or ends, so Paste comes and goes.
 //
 // Include <gio/gio.h> and the file manager's header before this one.
 
@@ -15,10 +15,24 @@
 
 namespace orv::fm {
 
+// The registration calls of the file managers whose modules get a GTypeModule.
+struct TypeModuleApi {
+    static constexpr bool kCachesMenus = true;
+    static GType registerType(GTypeModule* module, GType parent, const char* name,
+                              const GTypeInfo* info, GTypeFlags flags) {
+        return g_type_module_register_type(module, parent, name, info, flags);
+    }
+    static void addInterface(GTypeModule* module, GType type, GType iface,
+                             const GInterfaceInfo* info) {
+        g_type_module_add_interface(module, type, iface, info);
+    }
+};
+
 template <class Api> class MenuModule {
   public:
-    // GType registration from the module's initialize entry point.
-    static void registerType(GTypeModule* module) {
+    // GType registration from the module's initialize entry point, through the file manager's
+    // type plugin (a GTypeModule but for Thunar's).
+    template <class Plugin> static void registerType(Plugin* module) {
         static const GTypeInfo info = {sizeof(GObjectClass),
                                        nullptr,
                                        nullptr,
@@ -29,10 +43,9 @@ template <class Api> class MenuModule {
                                        0,
                                        &MenuModule::instanceInit,
                                        nullptr};
-        type_ = g_type_module_register_type(module, G_TYPE_OBJECT, Api::kTypeName, &info,
-                                            GTypeFlags(0));
+        type_ = Api::registerType(module, G_TYPE_OBJECT, Api::kTypeName, &info, GTypeFlags(0));
         static const GInterfaceInfo provider = {&MenuModule::providerInit, nullptr, nullptr};
-        g_type_module_add_interface(module, type_, Api::providerType(), &provider);
+        Api::addInterface(module, type_, Api::providerType(), &provider);
     }
     static const GType* types() { return &type_; }
 
@@ -130,7 +143,11 @@ template <class Api> class MenuModule {
     static void forget(gpointer data, GClosure*) { delete static_cast<Action*>(data); }
 
     // Each provider watches the group container: a cut written or consumed changes the menu.
+    // A file manager that asks for the menu on every right-click needs no telling.
     static void instanceInit(GTypeInstance* instance, gpointer) {
+        if constexpr (!Api::kCachesMenus) {
+            return;
+        }
         const auto container = state().files.containerURL(handoff::kAppGroupIdentifier);
         if (!container) {
             return;
@@ -151,8 +168,10 @@ template <class Api> class MenuModule {
         gchar* name = g_file_get_basename(file);
         const bool cut = name != nullptr && handoff::kCutFile == name;
         g_free(name);
-        if (cut) {
-            Api::itemsUpdated(provider);
+        if constexpr (Api::kCachesMenus) {
+            if (cut) {
+                Api::itemsUpdated(provider);
+            }
         }
     }
 
@@ -162,3 +181,16 @@ template <class Api> class MenuModule {
 };
 
 } // namespace orv::fm
+
+// The three entry points a GTypeModule-based file manager looks up in a module.
+#define ORVANE_MODULE_ENTRY_POINTS(prefix, Api)                                                    \
+    extern "C" {                                                                                   \
+    void prefix##_module_initialize(GTypeModule* module) {                                         \
+        orv::fm::MenuModule<Api>::registerType(module);                                            \
+    }                                                                                              \
+    void prefix##_module_shutdown() {}                                                             \
+    void prefix##_module_list_types(const GType** types, int* count) {                             \
+        *types = orv::fm::MenuModule<Api>::types();                                                \
+        *count = 1;                                                                                \
+    }                                                                                              \
+    }

@@ -10,7 +10,7 @@ extern "C" {
 
 namespace {
 
-struct Nautilus {
+struct Nautilus : orv::fm::TypeModuleApi {
     using FileInfo = NautilusFileInfo;
     using Menu = NautilusMenu;
     static constexpr const char* kTypeName = "OrvanePlusNautilusMenuProvider";
@@ -45,16 +45,4 @@ struct Nautilus {
 
 } // namespace
 
-extern "C" {
-
-void nautilus_module_initialize(GTypeModule* module) {
-    orv::fm::MenuModule<Nautilus>::registerType(module);
-}
-
-void nautilus_module_shutdown() {}
-
-void nautilus_module_list_types(const GType** types, int* count) {
-    *types = orv::fm::MenuModule<Nautilus>::types();
-    *count = 1;
-}
-}
+ORVANE_MODULE_ENTRY_POINTS(nautilus, Nautilus)

@@ -10,7 +10,7 @@ extern "C" {
 
 namespace {
 
-struct Nemo {
+struct Nemo : orv::fm::TypeModuleApi {
     using FileInfo = NemoFileInfo;
     using Menu = NemoMenu;
     static constexpr const char* kTypeName = "OrvanePlusNemoMenuProvider";
@@ -44,16 +44,4 @@ struct Nemo {
 
 } // namespace
 
-extern "C" {
-
-void nemo_module_initialize(GTypeModule* module) {
-    orv::fm::MenuModule<Nemo>::registerType(module);
-}
-
-void nemo_module_shutdown() {}
-
-void nemo_module_list_types(const GType** types, int* count) {
-    *types = orv::fm::MenuModule<Nemo>::types();
-    *count = 1;
-}
-}
+ORVANE_MODULE_ENTRY_POINTS(nemo, Nemo)

@@ -1,6 +1,6 @@
-// The GNOME Files and Nemo modules, loaded with dlopen and driven as the file managers drive
-// them, with file objects of the test's own behind the file-info interface and the real
-// orvane-finder behind the module.
+// The GNOME Files, Nemo, Caja and Thunar modules, loaded with dlopen and driven as the file
+// managers drive them, with file objects of the test's own behind the file-info interface and the
+// real orvane-finder behind the module.
 
 #include "platform/Text.h"
 #include "tests/support/FileManagerModules.h"
@@ -102,7 +102,7 @@ template <class Api> class FileManagerModuleTest : public ::testing::Test {
     const std::string uri = "file://" + folder.str();
 };
 
-using Managers = ::testing::Types<Nautilus, Nemo>;
+using Managers = ::testing::Types<Nautilus, Nemo, Caja, Thunar>;
 TYPED_TEST_SUITE(FileManagerModuleTest, Managers);
 
 TYPED_TEST(FileManagerModuleTest, TheMenuForFilesAndBackgroundWithPasteOnlyWhileACutWaits) {
@@ -119,11 +119,16 @@ TYPED_TEST(FileManagerModuleTest, TheMenuForFilesAndBackgroundWithPasteOnlyWhile
 
     // The module asks for the menu again when a cut is written, so Paste shows at once.
     int updates = 0;
-    g_signal_connect_swapped(this->provider, "items-updated", G_CALLBACK(+[](int* n) { ++*n; }),
-                             &updates);
+    if constexpr (TypeParam::kUpdates) {
+        g_signal_connect_swapped(this->provider, "items-updated", G_CALLBACK(+[](int* n) { ++*n; }),
+                                 &updates);
+    }
     writeFile(this->request("cut.txt"), "/elsewhere/x");
-    ASSERT_TRUE(
-        eventually([&] { return g_main_context_iteration(nullptr, FALSE), updates > 0; }, 10));
+    ASSERT_TRUE(eventually(
+        [&] {
+            return g_main_context_iteration(nullptr, FALSE), updates > 0 || !TypeParam::kUpdates;
+        },
+        10));
     EXPECT_THAT(tree<TypeParam>(this->shown({this->folder.str()})),
                 StartsWith("Orvane+\n  Copy Path\n  Cut\n  Paste\n  New File\n"));
     EXPECT_THAT(tree<TypeParam>(this->shown({}, this->uri)),
