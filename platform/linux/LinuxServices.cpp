@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -110,6 +111,27 @@ showItemsCall(const std::vector<Path>& items) {
                                               "array:string:" + uris, "string:"}};
 }
 
+// Nemo answers ShowItems with a new window on the folder every time, even one it shows already,
+// where the others select in the window they have: a user who made three files would get three
+// windows. Who answers is asked of the bus: the program behind the name, by its process.
+bool showItemsOpensAWindow(const Path& dbusSend) {
+    const auto reply = captureOutput(dbusSend,
+                                     {"--session", "--print-reply", "--reply-timeout=1000",
+                                      "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                      "org.freedesktop.DBus.GetConnectionUnixProcessID",
+                                      "string:org.freedesktop.FileManager1"},
+                                     2);
+    const auto at = reply ? reply->find("uint32 ") : std::string::npos;
+    if (at == std::string::npos) {
+        return false;
+    }
+    const auto digits =
+        reply->substr(at + 7, reply->find_first_not_of("0123456789", at + 7) - at - 7);
+    std::string program;
+    std::ifstream("/proc/" + digits + "/comm") >> program;
+    return !digits.empty() && program == "nemo";
+}
+
 } // namespace
 
 std::optional<Path> LinuxWorkspace::urlForApplication(std::string_view bundleIdentifier) {
@@ -139,9 +161,17 @@ std::optional<Path> LinuxWorkspace::urlForApplication(std::string_view bundleIde
 }
 
 void LinuxWorkspace::activateFileViewerSelecting(const std::vector<Path>& items) {
-    if (const auto call = showItemsCall(items); call && !items.empty()) {
-        (void)processes_.launch(call->first, call->second);
+    auto call = showItemsCall(items);
+    if (!call || items.empty()) {
+        return;
     }
+    // The moved items are in the folder the user pasted into, in the window that asked. Asking
+    // the bus takes a moment, which the main thread does not wait for.
+    std::thread([call = std::move(*call), &processes = processes_] {
+        if (!showItemsOpensAWindow(call.first)) {
+            (void)processes.launch(call.first, call.second);
+        }
+    }).detach();
 }
 
 LinuxLogSink::LinuxLogSink(std::string identifier, std::string journal)
@@ -294,6 +324,10 @@ std::optional<ScriptError> showInFileManager(const Path& path) {
     if (!call) {
         return ScriptError{-600, "No file manager can be asked to show the file: there is no "
                                  "session bus."};
+    }
+    if (showItemsOpensAWindow(call->first)) {
+        return ScriptError{-1, "The file manager shows items only in a window of their own: the "
+                               "new file is left unselected in the window it was made from."};
     }
     if (!runWithInput(call->first, call->second, "")) {
         return ScriptError{-600, "No file manager answered org.freedesktop.FileManager1."};

@@ -109,6 +109,19 @@ TEST_F(LinuxServicesTest, ScriptRunnerShowsTheFileThroughTheSessionBusAndSaysWhy
     // A comma would split dbus-send's array.
     EXPECT_THAT(readFile(dir / "args"),
                 HasSubstr("|array:string:file://" + dir.path().str() + "/My%2C%20%22file%22.txt|"));
+    // Nemo would open one more window on the folder: it is not asked to show the file.
+    std::filesystem::copy_file("/bin/sleep", (dir / "nemo").str());
+    const test::RunningProgram nemo(dir / "nemo", {"60"}, {}, dir.path(), dir.path());
+    writeFile(dir / "bin/dbus-send",
+              concat({"#!/bin/sh\ncase \"$*\" in *GetConnectionUnixProcessID*) "
+                      "echo '   uint32 ",
+                      std::to_string(nemo.pid()), "';; *) echo shown > '", (dir / "shown").str(),
+                      "';; esac\n"}));
+    ASSERT_TRUE(test::eventually([&] {
+        return readFile(Path("/proc/" + std::to_string(nemo.pid()) + "/comm")) == "nemo\n";
+    }));
+    EXPECT_EQ(runner.run(select)->number, -1);
+    EXPECT_FALSE(std::filesystem::exists((dir / "shown").str()));
     env.unset("DBUS_SESSION_BUS_ADDRESS");
     EXPECT_EQ(runner.run(select)->number, -600);
     EXPECT_EQ(runner.describe(ScriptError{-1743, "No keys."}), "error -1743: No keys.");
