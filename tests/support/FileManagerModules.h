@@ -140,6 +140,11 @@ template <class Api> GObject* loadedProvider() {
                     return TRUE;
                 };
                 G_TYPE_MODULE_CLASS(c)->unload = [](GTypeModule*) {};
+                // The plugin interface's property, which a module may set and nothing reads.
+                G_OBJECT_CLASS(c)->set_property = [](GObject*, guint, const GValue*, GParamSpec*) {
+                };
+                G_OBJECT_CLASS(c)->get_property = [](GObject*, guint, GValue*, GParamSpec*) {};
+                g_object_class_override_property(G_OBJECT_CLASS(c), 1, "resident");
             },
             sizeof(GTypeModule), nullptr, GTypeFlags(0));
         static const GInterfaceInfo plugin = {thunarPluginInit, nullptr, nullptr};
