@@ -91,9 +91,7 @@ struct FakeFileManager final : FileManager, Recorder {
         record("recover " + move.source.str() + " -> " + move.destination.str());
         return interrupted;
     }
-    Expected<Path> trashItem(const Path& path) override {
-        return Error{1, "No Trash here: " + path.str()};
-    }
+    Expected<Path> trashItem(const Path&) override { return Error{1, "No Trash here"}; }
     Expected<std::vector<std::string>> contentsOfDirectory(const Path& folder) override;
     Status removeItem(const Path& path) override;
 
@@ -123,11 +121,10 @@ struct FakeWorkspace final : Workspace, Recorder {
         record("open " + std::string(url));
         return true;
     }
-    std::optional<Path> urlForApplication(std::string_view bundleIdentifier) override {
-        if (installedApplications.count(bundleIdentifier) == 0) {
-            return std::nullopt;
-        }
-        return Path("/Applications").appending(std::string(bundleIdentifier) + ".app");
+    std::optional<Path> urlForApplication(std::string_view id) override {
+        return installedApplications.count(id) == 0
+                   ? std::nullopt
+                   : std::optional(Path("/Applications").appending(std::string(id) + ".app"));
     }
     void activateFileViewerSelecting(const std::vector<Path>& items) override {
         record(std::accumulate(items.begin(), items.end(), std::string("reveal"),
@@ -159,10 +156,9 @@ struct FakeUserDefaultsSuites final : UserDefaultsSuites {
         FakeUserDefaultsSuites& suites_;
     };
     std::unique_ptr<UserDefaults> suite(std::string_view name) override {
-        if (refused.count(std::string(name)) != 0) {
-            return nullptr;
-        }
-        return std::make_unique<Domain>(domains[std::string(name)], *this);
+        return refused.count(std::string(name)) != 0
+                   ? nullptr
+                   : std::make_unique<Domain>(domains[std::string(name)], *this);
     }
 };
 
@@ -238,7 +234,6 @@ struct FakeApplication final : Application, Recorder {
 
     ActivationPolicy policy = ActivationPolicy::regular;
     bool active = false;
-    int terminations = 0;
 
     void setDelegate(ApplicationDelegate*) override {}
     bool setActivationPolicy(ActivationPolicy p) override {
@@ -257,10 +252,7 @@ struct FakeApplication final : Application, Recorder {
         }
     }
     void orderFrontStandardAboutPanel(Sender) override { record("about panel"); }
-    void terminate(Sender) override {
-        ++terminations;
-        record("terminate");
-    }
+    void terminate(Sender) override { record("terminate"); }
     ImagePtr applicationIconImage() override { return std::make_shared<Image>(Size{128, 128}); }
     WindowPtr makeWindow(Rect contentRect, std::uint64_t styleMask, int backing,
                          bool defer) override {
@@ -270,8 +262,10 @@ struct FakeApplication final : Application, Recorder {
     int run() override { return 0; }
 
     // The user leaves for another application (System Settings, say) and comes back.
-    void userLeaves() { active = false; }
-    void userReturns() { activateIgnoringOtherApps(false); }
+    void userLeavesAndReturns() {
+        active = false;
+        activateIgnoringOtherApps(false);
+    }
     NotificationCenter& notifications_;
 };
 
@@ -283,15 +277,13 @@ struct FakeStatusBar final : StatusBar, Recorder {
     }
 };
 
-struct FakeAlertPresenter final : AlertPresenter {
+struct FakeAlertPresenter final : AlertPresenter, Recorder {
+    using Recorder::Recorder;
     std::vector<Alert> shown;
-    std::deque<int> responses;        // answers in turn; the first button when none is left
-    std::function<void()> whileShown; // runs while the alert is on screen
+    std::deque<int> responses; // answers in turn; the first button when none is left
     int runModal(const Alert& alert) override {
         shown.push_back(alert);
-        if (whileShown) {
-            whileShown();
-        }
+        record("alert");
         return next(responses, int(kAlertFirstButtonReturn));
     }
 };
@@ -404,7 +396,7 @@ struct TestPlatform {
     FakeApplication application{events, notifications};
     FakeStatusBar statusBar{events};
     lnx::LinuxGraphics graphics;
-    FakeAlertPresenter alerts;
+    FakeAlertPresenter alerts{events};
     FakeLoginItems loginItems{events};
     FakeAccessibility accessibility;
     FakeFinderExtensionSettings finderExtension;

@@ -162,7 +162,6 @@ TEST_F(RequestsTest, PathsThatNameNoPlaceAreRefusedNotResolved) {
 TEST_F(RequestsTest, UninstallCancelledChangesNothingConfirmedRemovesWhatItCanThenQuits) {
     system.bundle.info = {{"CFBundleIdentifier", "tamsel.Orvane-"}};
     system.alerts.responses = {kAlertFirstButtonReturn + 1, kAlertFirstButtonReturn};
-    system.alerts.whileShown = [&] { system.events.push_back("alert"); };
     system.scripts.results = {ScriptError{-128, "User canceled."}};
     system.loginItems.fail = true; // each step goes on whatever the one before it did
     system.suites.refused = {"K4W7P2Z9QD.tamsel.Orvane"};
