@@ -4,7 +4,6 @@
 
 #include "app/templates/OfficeTemplates.h"
 #include "tests/support/RunProgram.h"
-#include "tests/support/TempDir.h"
 
 #include <filesystem>
 #include <gmock/gmock.h>

@@ -59,9 +59,8 @@ class ScopedEnv {
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
     void set(const std::string& name, const std::optional<std::string>& value) {
-        if (const char* old = std::getenv(name.c_str()); saved_.count(name) == 0) {
-            saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
-        }
+        const char* old = std::getenv(name.c_str());
+        saved_.try_emplace(name, old ? std::optional<std::string>(old) : std::nullopt);
         value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
     }
     void unset(const std::string& name) { set(name, std::nullopt); }

@@ -115,13 +115,11 @@ class LinuxMoveTest : public ::testing::Test {
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    static Path makeShm() {
+    test::TempDir dir;
+    const Path shm = [] {
         std::string pattern = "/dev/shm/orvane-move-XXXXXX"; // tmpfs: another file system
         return Path(mkdtemp(pattern.data()) ? pattern : "/nonexistent");
-    }
-
-    test::TempDir dir;
-    const Path shm = makeShm();
+    }();
     const Path tree = shm.appending("tree");
     HookedSystem system;
 };
