@@ -75,18 +75,13 @@ TEST_F(AppDelegateTest, StatusMenuItemsReachTheirReceivers) {
 }
 
 // The uninstall's administrator script, read back from its AppleScript string literal and run by
-// a real /bin/sh with rm, tccutil and killall replaced by recorders: whatever the home folder
+// a real /bin/sh with rm, tccutil and killall as recording functions: whatever the home folder
 // holds, each command receives exactly the words it receives for a plain one.
 TEST(UninstallShellTest, EveryCommandGetsExactlyItsWordsUnderHostileHomes) {
     test::TempDir dir;
-    std::filesystem::create_directories((dir / "bin").str());
-    test::writeFile(dir / "record.sh",
-                    "#!/bin/sh\nprintf '%s|' \"${0##*/}\" \"$@\" >> record; echo >> record\n");
-    std::filesystem::permissions((dir / "record.sh").str(), std::filesystem::perms::owner_all);
-    for (const char* name : {"rm", "tccutil", "killall"}) {
-        std::filesystem::create_symlink((dir / "record.sh").str(),
-                                        (dir / "bin").appending(name).str());
-    }
+    const std::string recorders = "r() { printf '%s|' \"$@\" >> record; echo >> record; }; "
+                                  "rm() { r rm \"$@\"; }; tccutil() { r tccutil \"$@\"; }; "
+                                  "killall() { r killall \"$@\"; }; ";
     // What the commands receive for `home`, one line each.
     const auto record = [&](const std::string& home) {
         std::filesystem::remove((dir / "record").str());
@@ -97,8 +92,8 @@ TEST(UninstallShellTest, EveryCommandGetsExactlyItsWordsUnderHostileHomes) {
         EXPECT_EQ(script.substr(0, 16) + script.substr(at),
                   "do shell script  with administrator privileges")
             << home;
-        const auto run = test::runProgram(Path("/bin/sh"), {"-c", text.value_or("")},
-                                          {{"PATH", (dir / "bin").str()}}, dir.path());
+        const auto run = test::runProgram(Path("/bin/sh"), {"-c", recorders + text.value_or("")},
+                                          {}, dir.path());
         EXPECT_EQ(run.exitCode, 0) << home << "\n" << run.err;
         return test::readFile(dir / "record");
     };
