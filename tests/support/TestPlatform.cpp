@@ -3,9 +3,7 @@
 namespace orv::test {
 
 Status FakeFileManager::createFileExclusively(const Path& path, std::string_view bytes) {
-    if (beforeCreate) {
-        beforeCreate(path);
-    }
+    beforeCreate(path);
     if (fileExists(path)) {
         record("create refused " + path.lastComponent());
         return Error{17, "File exists: " + path.str(), Error::Kind::alreadyExists};

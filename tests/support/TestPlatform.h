@@ -29,12 +29,11 @@ struct Recorder {
 
 // Pops the next answer a test queued, or gives `otherwise` when none is left.
 template <class T> T next(std::deque<T>& answers, T otherwise) {
-    if (answers.empty()) {
-        return otherwise;
+    if (!answers.empty()) {
+        otherwise = std::move(answers.front());
+        answers.pop_front();
     }
-    T answer = std::move(answers.front());
-    answers.pop_front();
-    return answer;
+    return otherwise;
 }
 
 struct FakeFileManager final : FileManager, Recorder {
@@ -49,7 +48,7 @@ struct FakeFileManager final : FileManager, Recorder {
     int journaledMoves = 0;           // moves given an observer to record their copies
     std::map<Path, Error> moveErrors; // what moving these answers (after moving, when partial)
     // Runs just before an exclusive create, as another process racing for the name would.
-    std::function<void(const Path&)> beforeCreate;
+    std::function<void(const Path&)> beforeCreate = [](const Path&) {};
 
     std::optional<Path> containerURL(std::string_view groupIdentifier) override {
         containerQueries += groupIdentifier == "K4W7P2Z9QD.tamsel.Orvane" ? 1 : 0;
@@ -207,12 +206,9 @@ struct FakeFinderSyncController final : FinderSyncController {
 struct FakeSymbolCatalog final : SymbolCatalog {
     std::set<std::string> missing;
     ImagePtr systemSymbol(std::string_view name) override {
-        if (missing.count(std::string(name)) != 0) {
-            return nullptr;
-        }
         auto image = std::make_shared<Image>(Size{16, 16});
         image->symbolName = std::string(name);
-        return image;
+        return missing.count(image->symbolName) != 0 ? nullptr : image;
     }
 };
 
@@ -337,13 +333,11 @@ struct FakeScriptRunner final : ScriptRunner, Recorder {
     using Recorder::Recorder;
     std::vector<std::string> scripts;
     std::deque<std::optional<ScriptError>> results; // in turn; success when none is left
-    std::function<void(std::string_view)> onRun;    // what the script does to the world
+    std::function<void(std::string_view)> onRun = [](std::string_view) {}; // what it does
     std::optional<ScriptError> run(std::string_view source) override {
         scripts.emplace_back(source);
         record("script " + std::string(source.substr(0, source.find('\n'))));
-        if (onRun) {
-            onRun(source);
-        }
+        onRun(source);
         return next(results, {});
     }
 };
