@@ -305,11 +305,11 @@ struct FakeAccessibility final : AccessibilityTrust {
     }
 };
 
-struct FakeFinderExtensionSettings final : FinderExtensionSettings {
+struct FakeFinderExtensionSettings final : FinderExtensionSettings, Recorder {
+    using Recorder::Recorder;
     bool enabled = false;
-    int managementShown = 0;
     bool isExtensionEnabled() override { return enabled; }
-    void showExtensionManagementInterface() override { ++managementShown; }
+    void showExtensionManagementInterface() override { record("extension settings"); }
 };
 
 struct FakeUpdaterController final : UpdaterController {
@@ -393,7 +393,7 @@ struct TestPlatform {
     FakeAlertPresenter alerts{events};
     FakeLoginItems loginItems{events};
     FakeAccessibility accessibility;
-    FakeFinderExtensionSettings finderExtension;
+    FakeFinderExtensionSettings finderExtension{events};
     FakeSoftwareUpdater updater{events};
     FakeScriptRunner scripts{events};
     FakeSleeper sleeper;
