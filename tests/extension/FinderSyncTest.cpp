@@ -30,8 +30,7 @@ const std::string kNewFile = "menu.new||document.badge.plus";
 
 constexpr std::uint64_t kItems = 0, kContainer = 1;
 
-class FinderSyncTest : public ::testing::Test {
-  protected:
+struct FinderSyncTest : ::testing::Test {
     void select(std::vector<Path> items) { system.finder.selection = std::move(items); }
     void cutWaiting(std::string content = "/a/b.txt\n") {
         system.files.setRequest(handoff::kCutFile, std::move(content));

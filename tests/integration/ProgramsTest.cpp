@@ -24,8 +24,7 @@ bool exists(const Path& path) {
     return fs::exists(fs::symlink_status(path.str()));
 }
 
-class ProgramsTest : public ::testing::Test {
-  protected:
+struct ProgramsTest : ::testing::Test {
     ProgramsTest() {
         fs::create_directories((dir / "work/a/c").str());
         writeFile(dir / "work/a/b.txt", "");

@@ -28,8 +28,7 @@ const std::vector<Kind> kKinds = {
     {"xlsx", templates::emptyXlsxPackage, "Calc MS Excel 2007 XML"},
     {"pptx", templates::emptyPptxPackage, "Impress MS PowerPoint 2007 XML"}};
 
-class OfficePackagesTest : public ::testing::TestWithParam<Kind> {
-  protected:
+struct OfficePackagesTest : ::testing::TestWithParam<Kind> {
     // The package as a file, as createFile writes it.
     Path written() {
         const Path file = dir / ("Untitled." + GetParam().ext);

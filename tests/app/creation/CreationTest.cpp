@@ -15,8 +15,7 @@ using ::testing::IsEmpty;
 
 const Path kFolder("/Users/a/Documents");
 
-class FileCreationTest : public ::testing::Test {
-  protected:
+struct FileCreationTest : ::testing::Test {
     FileCreationTest() {
         system.bundle.strings = {{"file.untitled", "B"}};
         system.files.directories = {kFolder};

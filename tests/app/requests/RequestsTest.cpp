@@ -13,8 +13,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using namespace std::string_literals;
 
-class RequestsTest : public ::testing::Test {
-  protected:
+struct RequestsTest : ::testing::Test {
     RequestsTest() {
         system.bundle.strings = {{"file.untitled", "B"}};
         system.files.directories = {Path("/f"), Path("/dest"), Path("/src"), Path("/src/dir")};

@@ -12,8 +12,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-class AppDelegateTest : public ::testing::Test {
-  protected:
+struct AppDelegateTest : ::testing::Test {
     ~AppDelegateTest() override { OnboardingWindowController::resetSharedForTesting(); }
 
     test::TestPlatform system;

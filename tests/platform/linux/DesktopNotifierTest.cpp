@@ -11,8 +11,7 @@
 namespace orv::lnx {
 namespace {
 
-class DesktopNotifierTest : public ::testing::Test {
-  protected:
+struct DesktopNotifierTest : ::testing::Test {
     void SetUp() override {
         ORVANE_REQUIRE_PROGRAM("dbus-run-session");
         ORVANE_REQUIRE(

@@ -37,8 +37,7 @@ TEST(UrlMessageTest, OnlyWellFormedMessagesAreTaken) {
     }
 }
 
-class HostInstanceTest : public ::testing::Test {
-  protected:
+struct HostInstanceTest : ::testing::Test {
     // This process claims the host: its URL server delivers on `loop` what `deliver` is given.
     UrlServer serve(UrlServer::Deliver deliver, double clientTimeout = UrlServer::kClientTimeout,
                     LogSink* logTo = nullptr) {
@@ -149,7 +148,6 @@ TEST_F(HostInstanceTest, OutOfDescriptorsThePauseIsLoggedOnceAndServingResumes) 
 #ifdef ORVANE_SANITIZED
     GTEST_SKIP() << "without descriptors the sanitizers' own checks fail";
 #endif
-    const Path record = dir / "child-log";
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);
     const pid_t child = fork();
@@ -184,7 +182,7 @@ TEST_F(HostInstanceTest, OutOfDescriptorsThePauseIsLoggedOnceAndServingResumes) 
             loop.asyncAfter(60, [&] { loop.stop(); });
             loop.run();
         }
-        test::writeFile(record, ::testing::PrintToString(freeing.lines));
+        test::writeFile(dir / "child-log", ::testing::PrintToString(freeing.lines));
         _exit(0);
     }
     close(ready[1]);
@@ -192,12 +190,11 @@ TEST_F(HostInstanceTest, OutOfDescriptorsThePauseIsLoggedOnceAndServingResumes) 
     ASSERT_EQ(read(ready[0], &hoarded, 1), 1) << "the host ran out of descriptors";
     close(ready[0]);
     EXPECT_EQ(sendRaw(UrlServer::makeMessage({"orvaneplus://paste"})), "OK\n");
-    int status = 0;
     rusage used{};
-    ASSERT_EQ(wait4(child, &status, 0, &used), child);
+    ASSERT_EQ(wait4(child, nullptr, 0, &used), child);
     const auto seconds = [](timeval t) { return t.tv_sec + t.tv_usec / 1e6; };
     EXPECT_LT(seconds(used.ru_utime) + seconds(used.ru_stime), 0.5) << "it spun, not paused";
-    EXPECT_THAT(test::readFile(record), // one line, once
+    EXPECT_THAT(test::readFile(dir / "child-log"), // one line, once
                 ::testing::MatchesRegex(
                     R"re(\{ "Out of file descriptors: URL connections wait \([^"]*\)" \})re"));
 }

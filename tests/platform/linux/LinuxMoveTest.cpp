@@ -88,8 +88,7 @@ auto at(std::string_view step, std::string name, std::function<void()> then) {
     };
 }
 
-class LinuxMoveTest : public ::testing::Test {
-  protected:
+struct LinuxMoveTest : ::testing::Test {
     LinuxMoveTest() { makeTree(tree); }
     ~LinuxMoveTest() override { fs::remove_all(shm.str()); }
     // A folder with a file, a sub-folder and a link.
@@ -238,8 +237,7 @@ TEST_F(LinuxMoveTest, AFailedCopyIsRemovedEvenWithReadOnlyFoldersAndTheSourceSta
 }
 
 // A host in a child process moves with a journal; the test, a later host, recovers.
-class LinuxRecoveryTest : public LinuxMoveTest {
-  protected:
+struct LinuxRecoveryTest : LinuxMoveTest {
     std::vector<std::string> recover() {
         return MoveJournal::recoverInterruptedMoves(files, processes, container, log);
     }
