@@ -70,8 +70,7 @@ TEST(ServiceMenusTest, APathThatMayStandForAnotherNameIsRefused) {
         {{"run", "createTxt:", "--from-kio", home + "ok/g" + fffd}, "", "” may stand"},
         {{"run", "cutItems:", "--from-kio", home + "ok", f}, "", "” may stand"},
         {{"run", "copyPath:", "--from-kio", home + "ok/e" + fffd}, home + "ok/e" + fffd, ""},
-        {{"run", "cutItems:", "--from-kio", home + "f\xFF"}, "", "f\\xff” is not valid UTF-8"},
-    };
+        {{"run", "cutItems:", "--from-kio", home + "f\xFF"}, "", "f\\xff” is not valid UTF-8"}};
     for (const auto& [arguments, done, expectedLog] : rows) {
         runProgram(Path(ORVANE_FINDER_PROGRAM), arguments, env, dir.path());
         std::string left;

@@ -62,12 +62,11 @@ TEST_P(OfficePackagesTest, EveryPartValidatesAgainstTheSchemas) {
         }
         const std::string name = e.path().lexically_relative((dir / "parts").str()).string();
         const std::string schema = name == "[Content_Types].xml" ? "opc-xsd/opc-contentTypes.xsd"
-                                   : name.find(".rels") != std::string::npos
-                                       ? "opc-xsd/opc-relationships.xsd"
-                                   : name.rfind("word/", 0) == 0      ? "wml.xsd"
-                                   : name.rfind("xl/", 0) == 0        ? "sml.xsd"
-                                   : name.rfind("ppt/theme/", 0) == 0 ? "dml-main.xsd"
-                                                                      : "pml.xsd";
+                                   : name.ends_with(".rels")     ? "opc-xsd/opc-relationships.xsd"
+                                   : name.starts_with("word/")   ? "wml.xsd"
+                                   : name.starts_with("xl/")     ? "sml.xsd"
+                                   : name.starts_with("ppt/theme/") ? "dml-main.xsd"
+                                                                    : "pml.xsd";
         const auto result =
             run(xmllint, {"--noout", "--schema", (kSchemas / schema).string(), e.path().string()});
         EXPECT_EQ(result.exitCode, 0) << name << " against " << schema << ":\n" << result.err;

@@ -80,8 +80,7 @@ TEST(RequestFilesTest, FifosLinksFoldersAndHugeFilesAreRefusedAndLogged) {
         [&] { ASSERT_EQ(mkfifo(pending.c_str(), 0600), 0); },
         [&] { std::filesystem::create_symlink((dir / "elsewhere").str(), pending); },
         [&] { std::filesystem::create_directory(pending); },
-        [&] { test::writeFile(Path(pending), "/tmp\n" + std::string(kMaxRequestBytes, 'x')); },
-    };
+        [&] { test::writeFile(Path(pending), "/tmp\n" + std::string(kMaxRequestBytes, 'x')); }};
     for (std::size_t i = 0; i < plant.size(); ++i) {
         std::filesystem::remove(pending);
         plant[i]();

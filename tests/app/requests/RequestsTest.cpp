@@ -136,9 +136,8 @@ TEST_F(RequestsTest, ABlankCutListIsClearedSilentlyAndNoDestinationLeavesTheCut)
     paste("\n\n\n", "/dest");
     EXPECT_EQ(system.files.request(handoff::kCutFile), "");
     EXPECT_EQ(system.files.request(handoff::kPasteFile), "");
-    EXPECT_THAT(system.eventsAfter("move "), IsEmpty());
+    EXPECT_THAT(system.events, ::testing::Each(::testing::StartsWith("write "))) << "no alert";
     EXPECT_THAT(system.log.lines, IsEmpty());
-    EXPECT_THAT(system.alerts.shown, IsEmpty());
 }
 
 TEST_F(RequestsTest, PathsThatNameNoPlaceAreRefusedNotResolved) {
