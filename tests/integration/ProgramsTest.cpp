@@ -20,10 +20,6 @@ using namespace std::string_literals;
 const Path kFinder(ORVANE_FINDER_PROGRAM);
 const Path kHost(ORVANE_HOST_PROGRAM);
 
-bool exists(const Path& path) {
-    return fs::exists(fs::symlink_status(path.str()));
-}
-
 struct ProgramsTest : ::testing::Test {
     ProgramsTest() {
         fs::create_directories((dir / "work/a/c").str());
@@ -34,6 +30,7 @@ struct ProgramsTest : ::testing::Test {
         endRecordedHost(dir);
     }
 
+    static bool exists(const Path& path) { return fs::exists(fs::symlink_status(path.str())); }
     Path work(std::string_view sub) const { return (dir / "work").appending(sub); }
     Path request(std::string_view name) const {
         return (dir / "groups/K4W7P2Z9QD.tamsel.Orvane").appending(name);
