@@ -55,10 +55,8 @@ struct HookedSystem : LinuxMoveSystem {
     Status copyItem(const Path& from, const Path& to,
                     const std::function<void(FileIdentity)>& created) override {
         hook("copy", from);
-        if (from.lastComponent() == failCopyOf) {
-            return Error{EIO, "Input/output error"};
-        }
-        return LinuxMoveSystem::copyItem(from, to, created);
+        return from.lastComponent() == failCopyOf ? Status(Error{EIO, "Input/output error"})
+                                                  : LinuxMoveSystem::copyItem(from, to, created);
     }
     Status makeFolder(const Path& path) override {
         hook("mkdir", path);
