@@ -157,10 +157,8 @@ TEST_F(LinuxMoveTest, AcrossFileSystemsEverythingIsKeptAsMvKeepsIt) {
     utimensat(AT_FDCWD, file("a.txt").c_str(), times, 0);
     const bool xattrs = setxattr(file("a.txt").c_str(), "user.orvane", "kept", 4, 0) == 0;
     fs::create_hard_link(file("a.txt"), file("hard"));
-    const int sparse = open(file("sparse").c_str(), O_WRONLY | O_CREAT, 0600);
-    ASSERT_EQ(pwrite(sparse, "end", 3, 64 << 20), 3);
-    ASSERT_EQ(ftruncate(sparse, 128 << 20), 0); // and it ends in a hole
-    close(sparse);
+    std::ofstream(file("sparse")).seekp(64 << 20) << "end";
+    fs::resize_file(file("sparse"), 128 << 20); // and it ends in a hole
     ASSERT_EQ(mkfifo(file("fifo").c_str(), 0640), 0);
     ASSERT_EQ(mknod(file("sock").c_str(), S_IFSOCK | 0600, 0), 0);
     const std::string longName(255, 'n'); // as long as a name can be
@@ -275,13 +273,11 @@ TEST_F(LinuxRecoveryTest, ACrashAtAnyStepLosesNothingAndLeavesNoHiddenCopy) {
     };
     for (const auto& step : std::vector<Step>{
              {"before the copy exists", at("mkdir", "", crash), "", false},
-             {"before the copy's identity is on record", at("made", "", crash), "Removed the empty",
-              false},
+             {"before the copy is on record", at("made", "", crash), "Removed the empty", false},
              {"in the middle of the copy", at("copy", "b.txt", crash), "Put the partial", false},
              {"before the copy takes its name", at("place", "", crash), "Put the partial", false},
-             {"right after the copy took its name", at("placed", "", crash),
-              "An interrupted move left", false},
-             {"right after a file took its name", at("placed", "", crash), "Finished", true}}) {
+             {"once the copy took its name", at("placed", "", crash), "An interrupted", false},
+             {"once a file took its name", at("placed", "", crash), "Finished", true}}) {
         const Path item = step.moved ? file : tree;
         writeFile(file, "the file");
         const Path dest = dir / ("dest " + step.when);
@@ -294,7 +290,7 @@ TEST_F(LinuxRecoveryTest, ACrashAtAnyStepLosesNothingAndLeavesNoHiddenCopy) {
                   0)
             << step.when << ": it did not crash";
         sink.lines.clear();
-        EXPECT_EQ(recover().size(), step.log == "An interrupted move left" ? 1u : 0u) << step.when;
+        EXPECT_EQ(recover().size(), step.log == "An interrupted" ? 1u : 0u) << step.when;
         EXPECT_EQ(sink.lines.size(), step.log.empty() ? 0u : 1u) << step.when;
         EXPECT_THAT(joined(sink.lines, ""), ::testing::StartsWith(step.log)) << step.when;
         EXPECT_THAT(namesIn(dest), ::testing::IsSubsetOf({"item"})) << step.when << ": copy left";
