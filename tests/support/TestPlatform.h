@@ -144,9 +144,7 @@ struct FakeUserDefaultsSuites final : UserDefaultsSuites {
             const auto found = store_.find(std::string(key));
             return found != store_.end() && found->second;
         }
-        void setBool(bool value, std::string_view key) override {
-            store_[std::string(key)] = value;
-        }
+        void setBool(bool on, std::string_view key) override { store_[std::string(key)] = on; }
         bool synchronize() override { return true; }
         void removePersistentDomain(std::string_view name) override {
             suites_.removedDomains.emplace_back(name);
