@@ -4,6 +4,7 @@
 
 #include "tests/platform/contract/Contract.h"
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -92,12 +93,12 @@ TEST_F(PlatformContractTest, ExclusiveCreationNeverReplacesAnyKindOfItem) {
     EXPECT_EQ(countEntries(dir.path()), 3u) << "no temporary file is left behind";
 
     std::atomic<int> winners{0};
-    std::vector<std::jthread> racers;
+    std::vector<std::thread> racers;
     for (int i = 0; i < 8; ++i) {
         racers.emplace_back(
             [&] { winners += files.createFileExclusively(dir / "race.txt", "r") ? 1 : 0; });
     }
-    racers.clear(); // each joins
+    std::for_each(racers.begin(), racers.end(), [](std::thread& racer) { racer.join(); });
     EXPECT_EQ(winners, 1);
     EXPECT_EQ(countEntries(dir.path()), 4u);
 }
