@@ -95,6 +95,10 @@ TEST_F(HostInstanceTest, TheFirstClaimServesAndLaterOnesHandTheirURLsOverEvenWhi
         2);
     const bool asRoot = geteuid() == 0;
     EXPECT_EQ(test::readFile(dir / "orvane/host.lock"), std::to_string(getpid()) + "\n");
+    const std::string sock = (dir / "orvane/host.sock").str();
+    rename(sock.c_str(), (sock + "~").c_str()); // as while a host is starting
+    EXPECT_FALSE(claimHost({}, 0.1)) << "the lock is the host's alone";
+    rename((sock + "~").c_str(), sock.c_str());
     // The loop is not running, as when the main thread is busy: the URL is taken all the same.
     const auto handed = claimHost({"orvaneplus://create"});
     ASSERT_TRUE(handed && !handed->primary);
@@ -127,8 +131,6 @@ TEST_F(HostInstanceTest, TheFirstClaimServesAndLaterOnesHandTheirURLsOverEvenWhi
               "bytes)\nIgnored a URL message longer than 65536 bytes\nIgnored a URL message that "
               "did not end in time" +
                   std::string(asRoot ? "\nRefused a URL connection from user 65534" : ""));
-    unlink((dir / "orvane/host.sock").str().c_str()); // as while a host is starting
-    EXPECT_FALSE(claimHost({}, 0.1)) << "the lock is the host's alone";
 }
 
 // In a child process with few descriptors: the listener stays readable while accept fails, so
