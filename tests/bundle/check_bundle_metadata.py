@@ -12,8 +12,7 @@ folder, version = Path(sys.argv[1]), sys.argv[2]
 
 
 def read(path):
-    with open(folder / path, "rb") as f:
-        return plistlib.load(f)
+    return plistlib.loads((folder / path).read_bytes())
 
 
 app, ext = read("Orvane+/Info.plist"), read("OrvaneExtension/Info.plist")

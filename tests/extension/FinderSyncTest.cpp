@@ -30,16 +30,10 @@ const std::string kNewFile = "menu.new||document.badge.plus";
 
 constexpr std::uint64_t kItems = 0, kContainer = 1;
 
-class FinderSyncTest : public ::testing::Test {
-  protected:
+struct FinderSyncTest : ::testing::Test {
     void select(std::vector<Path> items) { system.finder.selection = std::move(items); }
     void cutWaiting(std::string content = "/a/b.txt\n") {
         system.files.setRequest(handoff::kCutFile, std::move(content));
-    }
-    void clear() {
-        system.files.files.clear();
-        system.log.lines.clear();
-        system.events.clear();
     }
 
     test::TestPlatform system;
@@ -58,9 +52,9 @@ TEST_F(FinderSyncTest, ItemMenuFollowsTheSelectionAndTheWaitingCut) {
     for (const auto& kind : rows(*menu->items().back()->submenu)) {
         const std::string ext = kind.substr(5, kind.find('|') - 5);
         kinds += ext + " ";
-        std::string action = kind.substr(kind.find('|') + 1, ext.size() + 7);
-        std::transform(action.begin(), action.end(), action.begin(), ::tolower);
-        EXPECT_EQ(action, "create" + ext + ":") << "each kind's item sends its own action";
+        EXPECT_THAT(kind.substr(kind.find('|') + 1, ext.size() + 7),
+                    ::testing::StrCaseEq("create" + ext + ":"))
+            << "each kind's item sends its own action";
     }
     EXPECT_EQ(kinds, "txt md json csv html py js swift sh docx xlsx pptx pages numbers rtf ")
         << "every kind but Keynote, in the order the user sees them";
@@ -87,19 +81,15 @@ TEST_F(FinderSyncTest, OtherKindsOfferPasteForANonBlankCutOnlyAndNeverAskForTheS
     EXPECT_THAT(rows(*extension.menu(kContainer)), ElementsAre(kNewFile));
 }
 
-TEST_F(FinderSyncTest, CopyPathPutsOnlyPlainTextPathsOnThePasteboard) {
+TEST_F(FinderSyncTest, CopyPathAndCutNeedASelectionAndCutLogsTheCountEvenWhenTheWriteFails) {
     extension.copyPath(nullptr);
-    EXPECT_THAT(system.events, IsEmpty()) << "no selection: the pasteboard is left alone";
+    extension.cutItems(nullptr);
+    EXPECT_THAT(system.events, IsEmpty()) << "the pasteboard and an earlier cut are left alone";
     select({Path("/a/b c.txt"), Path("/a/c/")});
     extension.copyPath(nullptr);
     EXPECT_THAT(
         system.events,
         ElementsAre("pasteboard clear", "pasteboard set public.utf8-plain-text=/a/b c.txt\n/a/c"));
-}
-
-TEST_F(FinderSyncTest, CutRecordsTheListAndLogsTheCountEvenWhenTheWriteFails) {
-    extension.cutItems(nullptr);
-    EXPECT_THAT(system.events, IsEmpty()) << "no selection keeps an earlier cut";
     select({Path("/a/1"), Path("/a/2"), Path("/b/3")});
     extension.cutItems(nullptr);
     EXPECT_EQ(system.files.request(handoff::kCutFile), "/a/1\n/a/2\n/b/3");
@@ -114,7 +104,7 @@ TEST_F(FinderSyncTest, CutRecordsTheListAndLogsTheCountEvenWhenTheWriteFails) {
 TEST_F(FinderSyncTest, PathsTheHostWouldReadAsOthersAreRefusedWholeAndLogged) {
     for (const auto& hostile :
          {"/w/photo "s, "/w/x\n/home/u/victim"s, "/w/a\0/etc/passwd"s, "/w/caf\xE9.txt"s}) {
-        clear();
+        system.log.lines.clear(); // nothing else is left: nothing is written
         select({Path("/w/good.txt"), Path(hostile)});
         extension.cutItems(nullptr);
         system.finder.selection.reset();

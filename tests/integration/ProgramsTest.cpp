@@ -20,12 +20,7 @@ using namespace std::string_literals;
 const Path kFinder(ORVANE_FINDER_PROGRAM);
 const Path kHost(ORVANE_HOST_PROGRAM);
 
-bool exists(const Path& path) {
-    return fs::exists(fs::symlink_status(path.str()));
-}
-
-class ProgramsTest : public ::testing::Test {
-  protected:
+struct ProgramsTest : ::testing::Test {
     ProgramsTest() {
         fs::create_directories((dir / "work/a/c").str());
         writeFile(dir / "work/a/b.txt", "");
@@ -35,6 +30,7 @@ class ProgramsTest : public ::testing::Test {
         endRecordedHost(dir);
     }
 
+    static bool exists(const Path& path) { return fs::exists(fs::symlink_status(path.str())); }
     Path work(std::string_view sub) const { return (dir / "work").appending(sub); }
     Path request(std::string_view name) const {
         return (dir / "groups/K4W7P2Z9QD.tamsel.Orvane").appending(name);
@@ -135,16 +131,13 @@ TEST_F(ProgramsTest, CutAndPasteMovesWithoutReplacingAnythingAndACraftedNameMove
     finder({"run", "pasteItems:", "--select", "dest"});
     ASSERT_TRUE(eventually([&] {
         return exists(work("dest/folder")) &&
-               host->out().find("Error al mover") != std::string::npos;
+               host->out().find("b.txt: “b.txt” couldn’t be moved") != std::string::npos;
     })) << log()
         << host->out();
     EXPECT_EQ(readFile(work("dest/folder/inner/deep.txt")), "deep");
     EXPECT_EQ(readFile(work("dest/b.txt")), "b already in dest") << "never replaced";
     EXPECT_EQ(readFile(work("src/b.txt")), "b from src") << "the item that could not move stays";
     EXPECT_FALSE(exists(work("src/a.txt")));
-    EXPECT_THAT(host->out(), HasSubstr("b.txt: “b.txt” couldn’t be moved"));
-    EXPECT_THAT(log(),
-                HasSubstr("Moved: " + work("src/a.txt").str() + " -> " + work("dest/a.txt").str()));
     EXPECT_THAT(finder({"menu", "--kind", "container"}).out, Not(HasSubstr("pasteItems:")))
         << "the cut is consumed";
 

@@ -58,21 +58,19 @@ TEST(ServiceMenusTest, APathThatMayStandForAnotherNameIsRefused) {
     auto env = sessionEnvironment(dir);
     env["ORVANE_HOST_PROGRAM"] = "/bin/true";
     const std::string home = env["HOME"] + "/", fffd = "\xEF\xBF\xBD";
+    const std::string f = home + "f" + fffd, d = home + "d" + fffd;
     for (const auto& name : std::vector<std::string>{"d\xFF", "f\xFF", "f" + fffd, "ok/e" + fffd}) {
         std::filesystem::create_directories(home + name);
     }
     // The arguments, what the action leaves, what the log says.
     const std::tuple<std::vector<std::string>, std::string, std::string> rows[] = {
-        {{"run", "copyPath:", "--from-kio", home + "f" + fffd}, "", home + "f" + fffd + "” may"},
-        {{"run", "createTxt:", "--from-kio", home + "d" + fffd}, "", home + "d" + fffd + "” may"},
-        {{"run", "createTxt:", "--from-kio", "--target", home + "d" + fffd},
-         "",
-         "d" + fffd + "” may"},
+        {{"run", "copyPath:", "--from-kio", f}, "", f + "” may"},
+        {{"run", "createTxt:", "--from-kio", d}, "", d + "” may"},
+        {{"run", "createTxt:", "--from-kio", "--target", d}, "", "d" + fffd + "” may"},
         {{"run", "createTxt:", "--from-kio", home + "ok/g" + fffd}, "", "” may stand"},
-        {{"run", "cutItems:", "--from-kio", home + "ok", home + "f" + fffd}, "", "” may stand"},
+        {{"run", "cutItems:", "--from-kio", home + "ok", f}, "", "” may stand"},
         {{"run", "copyPath:", "--from-kio", home + "ok/e" + fffd}, home + "ok/e" + fffd, ""},
-        {{"run", "cutItems:", "--from-kio", home + "f\xFF"}, "", "f\\xff” is not valid UTF-8"},
-    };
+        {{"run", "cutItems:", "--from-kio", home + "f\xFF"}, "", "f\\xff” is not valid UTF-8"}};
     for (const auto& [arguments, done, expectedLog] : rows) {
         runProgram(Path(ORVANE_FINDER_PROGRAM), arguments, env, dir.path());
         std::string left;

@@ -4,7 +4,6 @@
 
 #include "app/templates/OfficeTemplates.h"
 #include "tests/support/RunProgram.h"
-#include "tests/support/TempDir.h"
 
 #include <filesystem>
 #include <gmock/gmock.h>
@@ -29,8 +28,7 @@ const std::vector<Kind> kKinds = {
     {"xlsx", templates::emptyXlsxPackage, "Calc MS Excel 2007 XML"},
     {"pptx", templates::emptyPptxPackage, "Impress MS PowerPoint 2007 XML"}};
 
-class OfficePackagesTest : public ::testing::TestWithParam<Kind> {
-  protected:
+struct OfficePackagesTest : ::testing::TestWithParam<Kind> {
     // The package as a file, as createFile writes it.
     Path written() {
         const Path file = dir / ("Untitled." + GetParam().ext);
@@ -64,12 +62,11 @@ TEST_P(OfficePackagesTest, EveryPartValidatesAgainstTheSchemas) {
         }
         const std::string name = e.path().lexically_relative((dir / "parts").str()).string();
         const std::string schema = name == "[Content_Types].xml" ? "opc-xsd/opc-contentTypes.xsd"
-                                   : name.find(".rels") != std::string::npos
-                                       ? "opc-xsd/opc-relationships.xsd"
-                                   : name.rfind("word/", 0) == 0      ? "wml.xsd"
-                                   : name.rfind("xl/", 0) == 0        ? "sml.xsd"
-                                   : name.rfind("ppt/theme/", 0) == 0 ? "dml-main.xsd"
-                                                                      : "pml.xsd";
+                                   : name.ends_with(".rels")     ? "opc-xsd/opc-relationships.xsd"
+                                   : name.starts_with("word/")   ? "wml.xsd"
+                                   : name.starts_with("xl/")     ? "sml.xsd"
+                                   : name.starts_with("ppt/theme/") ? "dml-main.xsd"
+                                                                    : "pml.xsd";
         const auto result =
             run(xmllint, {"--noout", "--schema", (kSchemas / schema).string(), e.path().string()});
         EXPECT_EQ(result.exitCode, 0) << name << " against " << schema << ":\n" << result.err;
@@ -86,10 +83,8 @@ TEST_P(OfficePackagesTest, LibreOfficeConvertsItToOnePage) {
     const std::string pdf = readFile(dir / "pdf/Untitled.pdf");
     ASSERT_THAT(pdf, ::testing::StartsWith("%PDF-")) << result.out << result.err;
     const std::regex page(R"(/Type\s*/Page[^s])");
-    EXPECT_EQ(
-        std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), page), std::sregex_iterator()),
-        1)
-        << "one empty page, sheet or slide";
+    const auto pages = std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), page), {});
+    EXPECT_EQ(pages, 1) << "one empty page, sheet or slide";
     if (GetParam().ext == "pptx") {
         std::smatch box;
         ASSERT_TRUE(std::regex_search(

@@ -69,13 +69,11 @@ int RunningProgram::wait(double seconds) {
 
 bool eventually(const std::function<bool()>& condition, double seconds) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
+    bool held = false;
+    while (!(held = condition()) && std::chrono::steady_clock::now() <= end) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    return true;
+    return held;
 }
 
 void onboardingDone(const TempDir& dir) {

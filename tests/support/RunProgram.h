@@ -24,8 +24,7 @@ struct RunResult {
 RunResult runProgram(const Path& program, const std::vector<std::string>& arguments,
                      const Environment& environment, const Path& workingDirectory);
 
-// A program started and left running, in a process group of its own; its output goes to files
-// in `outputDirectory`.
+// A program left running in a process group of its own, its output in `outputDirectory`.
 class RunningProgram {
   public:
     RunningProgram(const Path& program, const std::vector<std::string>& arguments,
@@ -36,8 +35,7 @@ class RunningProgram {
     RunningProgram& operator=(const RunningProgram&) = delete;
 
     int pid() const { return pid_; }
-    // Waits for the end; the exit status, or -1 when it did not exit normally or took longer
-    // than `seconds`.
+    // The exit status, or -1 when it did not exit normally or within `seconds`.
     int wait(double seconds = 20);
     std::string out() const { return readFile(out_); }
     std::string err() const { return readFile(err_); }

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -19,10 +19,8 @@ class TempDir {
   public:
     TempDir() {
         auto pattern = (std::filesystem::temp_directory_path() / "orvane-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        path_ = Path(pattern);
+        path_ =
+            Path(mkdtemp(pattern.data()) ? pattern : throw std::runtime_error("mkdtemp failed"));
     }
     ~TempDir() {
         namespace fs = std::filesystem;
@@ -59,9 +57,8 @@ class ScopedEnv {
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
     void set(const std::string& name, const std::optional<std::string>& value) {
-        if (const char* old = std::getenv(name.c_str()); saved_.count(name) == 0) {
-            saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
-        }
+        const char* old = std::getenv(name.c_str());
+        saved_.try_emplace(name, old ? std::optional<std::string>(old) : std::nullopt);
         value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
     }
     void unset(const std::string& name) { set(name, std::nullopt); }
@@ -72,9 +69,7 @@ class ScopedEnv {
 
 inline std::string readFile(const Path& path) {
     std::ifstream in(path.str(), std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 inline void writeFile(const Path& path, std::string_view content) {
     std::ofstream(path.str(), std::ios::binary | std::ios::trunc) << content;

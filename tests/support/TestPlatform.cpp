@@ -2,16 +2,8 @@
 
 namespace orv::test {
 
-namespace {
-bool isAtOrBelow(const Path& item, const Path& folder) {
-    return item == folder || item.str().rfind(folder.str() + "/", 0) == 0;
-}
-} // namespace
-
 Status FakeFileManager::createFileExclusively(const Path& path, std::string_view bytes) {
-    if (beforeCreate) {
-        beforeCreate(path);
-    }
+    beforeCreate(path);
     if (fileExists(path)) {
         record("create refused " + path.lastComponent());
         return Error{17, "File exists: " + path.str(), Error::Kind::alreadyExists};
@@ -67,8 +59,11 @@ Expected<std::vector<std::string>> FakeFileManager::contentsOfDirectory(const Pa
 Status FakeFileManager::removeItem(const Path& path) {
     record("remove " + path.str());
     const bool existed = fileExists(path);
-    std::erase_if(files, [&](const auto& f) { return isAtOrBelow(f.first, path); });
-    std::erase_if(directories, [&](const Path& d) { return isAtOrBelow(d, path); });
+    const auto below = [&](const Path& p) {
+        return p == path || p.str().starts_with(path.str() + "/");
+    };
+    std::erase_if(files, [&](const auto& f) { return below(f.first); });
+    std::erase_if(directories, below);
     return existed ? ok() : Status(Error{2, "No such file", Error::Kind::notFound});
 }
 

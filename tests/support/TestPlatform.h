@@ -29,12 +29,11 @@ struct Recorder {
 
 // Pops the next answer a test queued, or gives `otherwise` when none is left.
 template <class T> T next(std::deque<T>& answers, T otherwise) {
-    if (answers.empty()) {
-        return otherwise;
+    if (!answers.empty()) {
+        otherwise = std::move(answers.front());
+        answers.pop_front();
     }
-    T answer = std::move(answers.front());
-    answers.pop_front();
-    return answer;
+    return otherwise;
 }
 
 struct FakeFileManager final : FileManager, Recorder {
@@ -49,7 +48,7 @@ struct FakeFileManager final : FileManager, Recorder {
     int journaledMoves = 0;           // moves given an observer to record their copies
     std::map<Path, Error> moveErrors; // what moving these answers (after moving, when partial)
     // Runs just before an exclusive create, as another process racing for the name would.
-    std::function<void(const Path&)> beforeCreate;
+    std::function<void(const Path&)> beforeCreate = [](const Path&) {};
 
     std::optional<Path> containerURL(std::string_view groupIdentifier) override {
         containerQueries += groupIdentifier == "K4W7P2Z9QD.tamsel.Orvane" ? 1 : 0;
@@ -91,9 +90,7 @@ struct FakeFileManager final : FileManager, Recorder {
         record("recover " + move.source.str() + " -> " + move.destination.str());
         return interrupted;
     }
-    Expected<Path> trashItem(const Path& path) override {
-        return Error{1, "No Trash here: " + path.str()};
-    }
+    Expected<Path> trashItem(const Path&) override { return Error{1, "No Trash here"}; }
     Expected<std::vector<std::string>> contentsOfDirectory(const Path& folder) override;
     Status removeItem(const Path& path) override;
 
@@ -123,11 +120,10 @@ struct FakeWorkspace final : Workspace, Recorder {
         record("open " + std::string(url));
         return true;
     }
-    std::optional<Path> urlForApplication(std::string_view bundleIdentifier) override {
-        if (installedApplications.count(bundleIdentifier) == 0) {
-            return std::nullopt;
-        }
-        return Path("/Applications").appending(std::string(bundleIdentifier) + ".app");
+    std::optional<Path> urlForApplication(std::string_view id) override {
+        return installedApplications.count(id) == 0
+                   ? std::nullopt
+                   : std::optional(Path("/Applications").appending(std::string(id) + ".app"));
     }
     void activateFileViewerSelecting(const std::vector<Path>& items) override {
         record(std::accumulate(items.begin(), items.end(), std::string("reveal"),
@@ -148,9 +144,7 @@ struct FakeUserDefaultsSuites final : UserDefaultsSuites {
             const auto found = store_.find(std::string(key));
             return found != store_.end() && found->second;
         }
-        void setBool(bool value, std::string_view key) override {
-            store_[std::string(key)] = value;
-        }
+        void setBool(bool on, std::string_view key) override { store_[std::string(key)] = on; }
         bool synchronize() override { return true; }
         void removePersistentDomain(std::string_view name) override {
             suites_.removedDomains.emplace_back(name);
@@ -159,10 +153,9 @@ struct FakeUserDefaultsSuites final : UserDefaultsSuites {
         FakeUserDefaultsSuites& suites_;
     };
     std::unique_ptr<UserDefaults> suite(std::string_view name) override {
-        if (refused.count(std::string(name)) != 0) {
-            return nullptr;
-        }
-        return std::make_unique<Domain>(domains[std::string(name)], *this);
+        return refused.count(std::string(name)) != 0
+                   ? nullptr
+                   : std::make_unique<Domain>(domains[std::string(name)], *this);
     }
 };
 
@@ -211,12 +204,9 @@ struct FakeFinderSyncController final : FinderSyncController {
 struct FakeSymbolCatalog final : SymbolCatalog {
     std::set<std::string> missing;
     ImagePtr systemSymbol(std::string_view name) override {
-        if (missing.count(std::string(name)) != 0) {
-            return nullptr;
-        }
         auto image = std::make_shared<Image>(Size{16, 16});
         image->symbolName = std::string(name);
-        return image;
+        return missing.count(image->symbolName) != 0 ? nullptr : image;
     }
 };
 
@@ -238,7 +228,6 @@ struct FakeApplication final : Application, Recorder {
 
     ActivationPolicy policy = ActivationPolicy::regular;
     bool active = false;
-    int terminations = 0;
 
     void setDelegate(ApplicationDelegate*) override {}
     bool setActivationPolicy(ActivationPolicy p) override {
@@ -257,10 +246,7 @@ struct FakeApplication final : Application, Recorder {
         }
     }
     void orderFrontStandardAboutPanel(Sender) override { record("about panel"); }
-    void terminate(Sender) override {
-        ++terminations;
-        record("terminate");
-    }
+    void terminate(Sender) override { record("terminate"); }
     ImagePtr applicationIconImage() override { return std::make_shared<Image>(Size{128, 128}); }
     WindowPtr makeWindow(Rect contentRect, std::uint64_t styleMask, int backing,
                          bool defer) override {
@@ -270,8 +256,10 @@ struct FakeApplication final : Application, Recorder {
     int run() override { return 0; }
 
     // The user leaves for another application (System Settings, say) and comes back.
-    void userLeaves() { active = false; }
-    void userReturns() { activateIgnoringOtherApps(false); }
+    void userLeavesAndReturns() {
+        active = false;
+        activateIgnoringOtherApps(false);
+    }
     NotificationCenter& notifications_;
 };
 
@@ -283,15 +271,13 @@ struct FakeStatusBar final : StatusBar, Recorder {
     }
 };
 
-struct FakeAlertPresenter final : AlertPresenter {
+struct FakeAlertPresenter final : AlertPresenter, Recorder {
+    using Recorder::Recorder;
     std::vector<Alert> shown;
-    std::deque<int> responses;        // answers in turn; the first button when none is left
-    std::function<void()> whileShown; // runs while the alert is on screen
+    std::deque<int> responses; // answers in turn; the first button when none is left
     int runModal(const Alert& alert) override {
         shown.push_back(alert);
-        if (whileShown) {
-            whileShown();
-        }
+        record("alert");
         return next(responses, int(kAlertFirstButtonReturn));
     }
 };
@@ -317,11 +303,11 @@ struct FakeAccessibility final : AccessibilityTrust {
     }
 };
 
-struct FakeFinderExtensionSettings final : FinderExtensionSettings {
+struct FakeFinderExtensionSettings final : FinderExtensionSettings, Recorder {
+    using Recorder::Recorder;
     bool enabled = false;
-    int managementShown = 0;
     bool isExtensionEnabled() override { return enabled; }
-    void showExtensionManagementInterface() override { ++managementShown; }
+    void showExtensionManagementInterface() override { record("extension settings"); }
 };
 
 struct FakeUpdaterController final : UpdaterController {
@@ -345,13 +331,11 @@ struct FakeScriptRunner final : ScriptRunner, Recorder {
     using Recorder::Recorder;
     std::vector<std::string> scripts;
     std::deque<std::optional<ScriptError>> results; // in turn; success when none is left
-    std::function<void(std::string_view)> onRun;    // what the script does to the world
+    std::function<void(std::string_view)> onRun = [](std::string_view) {}; // what it does
     std::optional<ScriptError> run(std::string_view source) override {
         scripts.emplace_back(source);
         record("script " + std::string(source.substr(0, source.find('\n'))));
-        if (onRun) {
-            onRun(source);
-        }
+        onRun(source);
         return next(results, {});
     }
 };
@@ -404,10 +388,10 @@ struct TestPlatform {
     FakeApplication application{events, notifications};
     FakeStatusBar statusBar{events};
     lnx::LinuxGraphics graphics;
-    FakeAlertPresenter alerts;
+    FakeAlertPresenter alerts{events};
     FakeLoginItems loginItems{events};
     FakeAccessibility accessibility;
-    FakeFinderExtensionSettings finderExtension;
+    FakeFinderExtensionSettings finderExtension{events};
     FakeSoftwareUpdater updater{events};
     FakeScriptRunner scripts{events};
     FakeSleeper sleeper;

@@ -15,8 +15,7 @@ using ::testing::IsEmpty;
 
 const Path kFolder("/Users/a/Documents");
 
-class FileCreationTest : public ::testing::Test {
-  protected:
+struct FileCreationTest : ::testing::Test {
     FileCreationTest() {
         system.bundle.strings = {{"file.untitled", "B"}};
         system.files.directories = {kFolder};
@@ -151,7 +150,7 @@ TEST_F(FileCreationTest, IWorkASavedDocumentIsLoggedAndRevealedAndAFailureIsLogg
     settle();
     EXPECT_THAT(system.scripts.scripts[0], ::testing::HasSubstr("com.apple.iWork.Numbers"));
     system.files.files.clear();
-    system.scripts.onRun = {};
+    system.scripts.onRun = [](std::string_view) {};
     system.scripts.results = {ScriptError{-1743, "Not authorized."}};
     delegate.createIWorkDocument(file, "numbers");
     settle();

@@ -13,8 +13,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using namespace std::string_literals;
 
-class RequestsTest : public ::testing::Test {
-  protected:
+struct RequestsTest : ::testing::Test {
     RequestsTest() {
         system.bundle.strings = {{"file.untitled", "B"}};
         system.files.directories = {Path("/f"), Path("/dest"), Path("/src"), Path("/src/dir")};
@@ -83,9 +82,8 @@ TEST_F(RequestsTest, AFailedCreateIsLoggedAndARelativeFolderOrANulAlsoAlerts) {
     EXPECT_THAT(createdFiles(), ElementsAre("failed B.txt")) << "the missing folder is still asked";
     system.mainQueue.runUntilIdle();
     EXPECT_EQ(system.alerts.shown.size(), 3u);
-    EXPECT_THAT(system.log.lines,
-                ::testing::AllOf(::testing::SizeIs(4),
-                                 ::testing::Each(::testing::StartsWith("ERROR creating: "))));
+    EXPECT_EQ(system.log.lines.size(), 4u);
+    EXPECT_THAT(system.log.lines, ::testing::Each(::testing::StartsWith("ERROR creating: ")));
 }
 
 TEST_F(RequestsTest, OneTakenNameFailsAloneTheOthersMoveAndAreRevealedAfterAPause) {
@@ -137,9 +135,8 @@ TEST_F(RequestsTest, ABlankCutListIsClearedSilentlyAndNoDestinationLeavesTheCut)
     paste("\n\n\n", "/dest");
     EXPECT_EQ(system.files.request(handoff::kCutFile), "");
     EXPECT_EQ(system.files.request(handoff::kPasteFile), "");
-    EXPECT_THAT(system.eventsAfter("move "), IsEmpty());
+    EXPECT_THAT(system.events, ::testing::Each(::testing::StartsWith("write "))) << "no alert";
     EXPECT_THAT(system.log.lines, IsEmpty());
-    EXPECT_THAT(system.alerts.shown, IsEmpty());
 }
 
 TEST_F(RequestsTest, PathsThatNameNoPlaceAreRefusedNotResolved) {
@@ -162,7 +159,6 @@ TEST_F(RequestsTest, PathsThatNameNoPlaceAreRefusedNotResolved) {
 TEST_F(RequestsTest, UninstallCancelledChangesNothingConfirmedRemovesWhatItCanThenQuits) {
     system.bundle.info = {{"CFBundleIdentifier", "tamsel.Orvane-"}};
     system.alerts.responses = {kAlertFirstButtonReturn + 1, kAlertFirstButtonReturn};
-    system.alerts.whileShown = [&] { system.events.push_back("alert"); };
     system.scripts.results = {ScriptError{-128, "User canceled."}};
     system.loginItems.fail = true; // each step goes on whatever the one before it did
     system.suites.refused = {"K4W7P2Z9QD.tamsel.Orvane"};

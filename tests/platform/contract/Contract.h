@@ -12,8 +12,7 @@ namespace orv::contract {
 struct Implementations {
     std::unique_ptr<FileManager> files;
     std::unique_ptr<UserDefaultsSuites> suites;
-    // The bundle whose resources are `resources` (<language>.lproj/Localizable.strings), in
-    // English.
+    // The bundle of `resources` (<language>.lproj/Localizable.strings), in English.
     std::unique_ptr<Bundle> (*bundle)(const Path& resources);
 };
 

@@ -21,8 +21,7 @@ using test::readFile;
 using test::writeFile;
 using WriteMode = FileManager::WriteMode;
 
-class PlatformContractTest : public ::testing::Test {
-  protected:
+struct PlatformContractTest : ::testing::Test {
     test::TempDir dir;
     test::ScopedEnv env;
     Implementations platform = makeImplementations(dir.path(), env);

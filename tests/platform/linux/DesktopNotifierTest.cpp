@@ -11,14 +11,10 @@
 namespace orv::lnx {
 namespace {
 
-class DesktopNotifierTest : public ::testing::Test {
-  protected:
+struct DesktopNotifierTest : ::testing::Test {
     void SetUp() override {
         ORVANE_REQUIRE_PROGRAM("dbus-run-session");
-        ORVANE_REQUIRE(
-            test::runProgram(Path("/usr/bin/python3"), {"-c", "import gi"}, {}, dir.path())
-                    .exitCode == 0,
-            "python3-gi");
+        ORVANE_REQUIRE(std::system("/usr/bin/python3 -c 'import gi'") == 0, "python3-gi");
     }
     // The answer to `alert` from a server with or without actions ("silent": answering no call)
     // whose user picks `choice`, on a session bus of its own.
@@ -27,10 +23,9 @@ class DesktopNotifierTest : public ::testing::Test {
                        std::vector<std::string>{"--", "/usr/bin/python3",
                                                 ORVANE_NOTIFICATION_SERVER, offers, choice},
                        test::Environment{}, dir.path(), dir.path());
-        std::string ready;
-        EXPECT_TRUE(test::eventually(
-            [&] { return (ready = server->out()).find('\n') != std::string::npos; }, 10))
+        EXPECT_TRUE(test::eventually([&] { return server->out().ends_with('\n'); }, 10))
             << server->err();
+        const std::string ready = server->out(); // "ready" and the bus's address
         env.set("DBUS_SESSION_BUS_ADDRESS", ready.substr(6, ready.find('\n') - 6));
         LinuxAlertPresenter presenter(screen);
         presenter.setNotifier(&notifier);

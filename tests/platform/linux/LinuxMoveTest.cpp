@@ -55,10 +55,8 @@ struct HookedSystem : LinuxMoveSystem {
     Status copyItem(const Path& from, const Path& to,
                     const std::function<void(FileIdentity)>& created) override {
         hook("copy", from);
-        if (from.lastComponent() == failCopyOf) {
-            return Error{EIO, "Input/output error"};
-        }
-        return LinuxMoveSystem::copyItem(from, to, created);
+        return from.lastComponent() == failCopyOf ? Status(Error{EIO, "Input/output error"})
+                                                  : LinuxMoveSystem::copyItem(from, to, created);
     }
     Status makeFolder(const Path& path) override {
         hook("mkdir", path);
@@ -88,8 +86,7 @@ auto at(std::string_view step, std::string name, std::function<void()> then) {
     };
 }
 
-class LinuxMoveTest : public ::testing::Test {
-  protected:
+struct LinuxMoveTest : ::testing::Test {
     LinuxMoveTest() { makeTree(tree); }
     ~LinuxMoveTest() override { fs::remove_all(shm.str()); }
     // A folder with a file, a sub-folder and a link.
@@ -115,13 +112,11 @@ class LinuxMoveTest : public ::testing::Test {
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    static Path makeShm() {
+    test::TempDir dir;
+    const Path shm = [] {
         std::string pattern = "/dev/shm/orvane-move-XXXXXX"; // tmpfs: another file system
         return Path(mkdtemp(pattern.data()) ? pattern : "/nonexistent");
-    }
-
-    test::TempDir dir;
-    const Path shm = makeShm();
+    }();
     const Path tree = shm.appending("tree");
     HookedSystem system;
 };
@@ -162,10 +157,8 @@ TEST_F(LinuxMoveTest, AcrossFileSystemsEverythingIsKeptAsMvKeepsIt) {
     utimensat(AT_FDCWD, file("a.txt").c_str(), times, 0);
     const bool xattrs = setxattr(file("a.txt").c_str(), "user.orvane", "kept", 4, 0) == 0;
     fs::create_hard_link(file("a.txt"), file("hard"));
-    const int sparse = open(file("sparse").c_str(), O_WRONLY | O_CREAT, 0600);
-    ASSERT_EQ(pwrite(sparse, "end", 3, 64 << 20), 3);
-    ASSERT_EQ(ftruncate(sparse, 128 << 20), 0); // and it ends in a hole
-    close(sparse);
+    std::ofstream(file("sparse")).seekp(64 << 20) << "end";
+    fs::resize_file(file("sparse"), 128 << 20); // and it ends in a hole
     ASSERT_EQ(mkfifo(file("fifo").c_str(), 0640), 0);
     ASSERT_EQ(mknod(file("sock").c_str(), S_IFSOCK | 0600, 0), 0);
     const std::string longName(255, 'n'); // as long as a name can be
@@ -240,8 +233,7 @@ TEST_F(LinuxMoveTest, AFailedCopyIsRemovedEvenWithReadOnlyFoldersAndTheSourceSta
 }
 
 // A host in a child process moves with a journal; the test, a later host, recovers.
-class LinuxRecoveryTest : public LinuxMoveTest {
-  protected:
+struct LinuxRecoveryTest : LinuxMoveTest {
     std::vector<std::string> recover() {
         return MoveJournal::recoverInterruptedMoves(files, processes, container, log);
     }
@@ -281,13 +273,11 @@ TEST_F(LinuxRecoveryTest, ACrashAtAnyStepLosesNothingAndLeavesNoHiddenCopy) {
     };
     for (const auto& step : std::vector<Step>{
              {"before the copy exists", at("mkdir", "", crash), "", false},
-             {"before the copy's identity is on record", at("made", "", crash), "Removed the empty",
-              false},
+             {"before the copy is on record", at("made", "", crash), "Removed the empty", false},
              {"in the middle of the copy", at("copy", "b.txt", crash), "Put the partial", false},
              {"before the copy takes its name", at("place", "", crash), "Put the partial", false},
-             {"right after the copy took its name", at("placed", "", crash),
-              "An interrupted move left", false},
-             {"right after a file took its name", at("placed", "", crash), "Finished", true}}) {
+             {"once the copy took its name", at("placed", "", crash), "An interrupted", false},
+             {"once a file took its name", at("placed", "", crash), "Finished", true}}) {
         const Path item = step.moved ? file : tree;
         writeFile(file, "the file");
         const Path dest = dir / ("dest " + step.when);
@@ -300,8 +290,7 @@ TEST_F(LinuxRecoveryTest, ACrashAtAnyStepLosesNothingAndLeavesNoHiddenCopy) {
                   0)
             << step.when << ": it did not crash";
         sink.lines.clear();
-        const auto both = recover();
-        EXPECT_EQ(both.size(), step.log == "An interrupted move left" ? 1u : 0u) << step.when;
+        EXPECT_EQ(recover().size(), step.log == "An interrupted" ? 1u : 0u) << step.when;
         EXPECT_EQ(sink.lines.size(), step.log.empty() ? 0u : 1u) << step.when;
         EXPECT_THAT(joined(sink.lines, ""), ::testing::StartsWith(step.log)) << step.when;
         EXPECT_THAT(namesIn(dest), ::testing::IsSubsetOf({"item"})) << step.when << ": copy left";

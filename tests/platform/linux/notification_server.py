@@ -10,11 +10,9 @@ from gi.repository import Gio, GLib
 
 INTERFACE = """<node><interface name="org.freedesktop.Notifications">
   <method name="GetCapabilities"><arg type="as" direction="out"/></method>
-  <method name="Notify"><arg type="s"/><arg type="u"/><arg type="s"/><arg type="s"/>
-    <arg type="s"/><arg type="as"/><arg type="a{sv}"/><arg type="i"/>
-    <arg type="u" direction="out"/></method>
+  <method name="Notify"><arg type="s"/><arg type="u"/><arg type="s"/><arg type="s"/><arg type="s"/>
+    <arg type="as"/><arg type="a{sv}"/><arg type="i"/><arg type="u" direction="out"/></method>
   <method name="CloseNotification"><arg type="u"/></method>
-  <signal name="ActionInvoked"><arg type="u"/><arg type="s"/></signal>
 </interface></node>"""
 capabilities = ["body", "actions"] if sys.argv[1] == "actions" else ["body"]
 
