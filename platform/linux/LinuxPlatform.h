@@ -44,7 +44,7 @@ class LinuxPlatform {
     LinuxFileManager files_;
     LinuxPasteboard pasteboard_;
     LinuxProcessLauncher processes_;
-    LinuxWorkspace workspace_{processes_};
+    LinuxWorkspace workspace_{processes_, &logSink_};
     LinuxUserDefaultsSuites suites_;
     FinderStandInController finder_;
     LinuxSymbolCatalog symbols_;

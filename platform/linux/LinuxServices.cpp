@@ -111,9 +111,10 @@ showItemsCall(const std::vector<Path>& items) {
                                               "array:string:" + uris, "string:"}};
 }
 
-// Nemo answers ShowItems with a new window on the folder every time, even one it shows already,
-// where the others select in the window they have: a user who made three files would get three
-// windows. Who answers is asked of the bus: the program behind the name, by its process.
+// Nemo, Caja and Thunar answer ShowItems with a new window on the folder every time, even one
+// they show already, where GNOME Files and Dolphin select in the window they have: a user who
+// made three files would get three windows. Who answers is asked of the bus: the program behind the
+// name, by its process.
 bool showItemsOpensAWindow(const Path& dbusSend) {
     const auto reply = captureOutput(dbusSend,
                                      {"--session", "--print-reply", "--reply-timeout=1000",
@@ -129,7 +130,8 @@ bool showItemsOpensAWindow(const Path& dbusSend) {
         reply->substr(at + 7, reply->find_first_not_of("0123456789", at + 7) - at - 7);
     std::string program;
     std::ifstream("/proc/" + digits + "/comm") >> program;
-    return !digits.empty() && program == "nemo";
+    program = asciiLowercased(program);
+    return !digits.empty() && (program == "nemo" || program == "caja" || program == "thunar");
 }
 
 } // namespace
@@ -165,11 +167,15 @@ void LinuxWorkspace::activateFileViewerSelecting(const std::vector<Path>& items)
     if (!call || items.empty()) {
         return;
     }
-    // The moved items are in the folder the user pasted into, in the window that asked. Asking
-    // the bus takes a moment, which the main thread does not wait for.
-    std::thread([call = std::move(*call), &processes = processes_] {
-        if (!showItemsOpensAWindow(call.first)) {
-            (void)processes.launch(call.first, call.second);
+    // The moved items are in the folder the user pasted into, in the window that asked. The bus
+    // and the file manager take a moment, which the main thread does not wait for.
+    std::thread([call = std::move(*call), log = log_] {
+        const char* result = showItemsOpensAWindow(call.first) ? "left to the window that asked"
+                             : runWithInput(call.first, call.second, "") ? "shown"
+                                                                         : "not shown: no answer";
+        if (log != nullptr) {
+            Log(*log, "tamsel.Orvane-", "Workspace")("Reveal of the moved items: %{public}@",
+                                                     std::string(result));
         }
     }).detach();
 }

@@ -22,17 +22,20 @@ class LinuxPasteboard final : public Pasteboard {
 // xdg-open where there is one.
 class LinuxWorkspace final : public Workspace {
   public:
-    explicit LinuxWorkspace(ProcessLauncher& processes) : processes_(processes) {}
+    // `log`: where a reveal says how it ended (none when null).
+    explicit LinuxWorkspace(ProcessLauncher& processes, LogSink* log = nullptr)
+        : processes_(processes), log_(log) {}
     bool openURL(std::string_view url) override;
     // An application is installed when a desktop entry named after its identifier
     // ("com.apple.iWork.Pages.desktop") is in an applications folder of the XDG data dirs.
     std::optional<Path> urlForApplication(std::string_view bundleIdentifier) override;
-    // The desktop's file manager shows the items (org.freedesktop.FileManager1.ShowItems),
-    // without waiting for it; nothing happens where no session bus is there.
+    // The desktop's file manager shows the items (org.freedesktop.FileManager1.ShowItems), on a
+    // thread of its own, which logs how it ended; nothing happens where no session bus is there.
     void activateFileViewerSelecting(const std::vector<Path>& items) override;
 
   private:
     ProcessLauncher& processes_;
+    LogSink* log_;
 };
 
 // The unified log: the systemd journal (syslog where there is none), filed under the program's
