@@ -8,9 +8,9 @@
 // The last two only show: they leave the login item and everything else on the machine alone.
 
 #include "app/shell/Orvane_App.h"
-#include "platform/linux/DesktopNotifier.h"
 #include "platform/linux/HostInstance.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/LoadedNotifier.h"
 #include "platform/linux/Png.h"
 #include "platform/linux/UiPrinter.h"
 
@@ -92,7 +92,10 @@ int main(int argc, char** argv) {
                                      {"NSHumanReadableCopyright", "© 2026 Tamsel"}}},
                                    /*diagnostic=*/oneShot);
     // On a desktop, alerts also reach the user as notifications.
-    orv::lnx::DesktopNotifier notifier(system.runLoop());
+    orv::lnx::LoadedNotifier notifier(system.runLoop(), ORVANE_NOTIFIER_FROM_HOST,
+                                      orv::Log(system.platform().logSink,
+                                               std::string(orv::AppDelegate::kBundleIdentifier),
+                                               "Alerts"));
     if (!oneShot) {
         system.alerts().setNotifier(&notifier);
     }

@@ -84,7 +84,7 @@ template <class Api> class MenuModule {
 
     // Made on first use, in the file manager's main thread, and kept for its lifetime.
     struct State {
-        lnx::LinuxLogSink sink;
+        lnx::LinuxLogSink sink{"orvane-module"};
         lnx::LinuxFileManager files{&sink, "tamsel.Orvane-.OrvaneExtension"};
         FinderBridge bridge{sink, ORVANE_FINDER_FROM_MODULE};
     };

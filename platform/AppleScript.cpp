@@ -57,6 +57,10 @@ std::optional<std::string> readAppleScriptString(std::string_view text, std::siz
     return std::nullopt;
 }
 
+std::string ScriptRunner::describe(const std::optional<ScriptError>& error) const {
+    return describeScriptError(error);
+}
+
 std::string describeScriptError(const std::optional<ScriptError>& error) {
     if (!error) {
         return "nil";

@@ -114,6 +114,9 @@ class ScriptRunner {
   public:
     virtual ~ScriptRunner() = default;
     virtual std::optional<ScriptError> run(std::string_view source) = 0;
+    // How the log prints a run's result: by default the optional error dictionary's printed
+    // form (describeScriptError).
+    virtual std::string describe(const std::optional<ScriptError>& error) const;
 };
 
 // A process named so that the name outlives it: its machine, that machine's boot, and the

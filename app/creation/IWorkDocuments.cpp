@@ -83,7 +83,7 @@ void AppDelegate::finishIWorkCreation(const std::optional<ScriptError>& error,
         revealAndRename(fileURL);
         return;
     }
-    log("IWork error: %{public}@", describeScriptError(error));
+    log("IWork error: %{public}@", platform_.scripts.describe(error));
 }
 
 void AppDelegate::showIWorkMissingAlert(const std::string& appName, const std::string& ext) {

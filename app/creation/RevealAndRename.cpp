@@ -45,10 +45,10 @@ void AppDelegate::revealAndRename(const Path& fileURL) {
 
 void AppDelegate::selectAndRenameInFinder(const std::string& path) {
     const auto selectError = platform_.scripts.run(finderSelectionScript(path));
-    log("select err=%{public}@", describeScriptError(selectError));
+    log("select err=%{public}@", platform_.scripts.describe(selectError));
     platform_.sleeper.sleepFor(kPauseBeforeRename);
     const auto renameError = platform_.scripts.run(kRenameScript);
-    log("rename err=%{public}@", describeScriptError(renameError));
+    log("rename err=%{public}@", platform_.scripts.describe(renameError));
 }
 
 } // namespace orv

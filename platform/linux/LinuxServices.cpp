@@ -6,11 +6,17 @@
 #include "platform/linux/Environment.h"
 #include "platform/linux/LinuxFileManager.h"
 #include "platform/linux/Process.h"
+#include "platform/posix/Posix.h"
 
 #include <array>
 #include <cctype>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
+#include <fstream>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <syslog.h>
 #include <thread>
 #include <unistd.h>
@@ -105,6 +111,27 @@ showItemsCall(const std::vector<Path>& items) {
                                               "array:string:" + uris, "string:"}};
 }
 
+// Nemo answers ShowItems with a new window on the folder every time, even one it shows already,
+// where the others select in the window they have: a user who made three files would get three
+// windows. Who answers is asked of the bus: the program behind the name, by its process.
+bool showItemsOpensAWindow(const Path& dbusSend) {
+    const auto reply = captureOutput(dbusSend,
+                                     {"--session", "--print-reply", "--reply-timeout=1000",
+                                      "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                      "org.freedesktop.DBus.GetConnectionUnixProcessID",
+                                      "string:org.freedesktop.FileManager1"},
+                                     2);
+    const auto at = reply ? reply->find("uint32 ") : std::string::npos;
+    if (at == std::string::npos) {
+        return false;
+    }
+    const auto digits =
+        reply->substr(at + 7, reply->find_first_not_of("0123456789", at + 7) - at - 7);
+    std::string program;
+    std::ifstream("/proc/" + digits + "/comm") >> program;
+    return !digits.empty() && program == "nemo";
+}
+
 } // namespace
 
 std::optional<Path> LinuxWorkspace::urlForApplication(std::string_view bundleIdentifier) {
@@ -134,12 +161,83 @@ std::optional<Path> LinuxWorkspace::urlForApplication(std::string_view bundleIde
 }
 
 void LinuxWorkspace::activateFileViewerSelecting(const std::vector<Path>& items) {
-    if (const auto call = showItemsCall(items); call && !items.empty()) {
-        (void)processes_.launch(call->first, call->second);
+    auto call = showItemsCall(items);
+    if (!call || items.empty()) {
+        return;
+    }
+    // The moved items are in the folder the user pasted into, in the window that asked. Asking
+    // the bus takes a moment, which the main thread does not wait for.
+    std::thread([call = std::move(*call), &processes = processes_] {
+        if (!showItemsOpensAWindow(call.first)) {
+            (void)processes.launch(call.first, call.second);
+        }
+    }).detach();
+}
+
+LinuxLogSink::LinuxLogSink(std::string identifier, std::string journal)
+    : identifier_(identifier.empty() ? program_invocation_short_name : std::move(identifier)),
+      journal_(std::move(journal)), logFile_(environment("ORVANE_LOG_FILE").value_or("")),
+      socket_(::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0)), terminal_(isatty(STDERR_FILENO)) {}
+
+LinuxLogSink::~LinuxLogSink() {
+    if (socket_ >= 0) {
+        close(socket_);
     }
 }
 
-LinuxLogSink::LinuxLogSink() : logFile_(environment("ORVANE_LOG_FILE").value_or("")) {}
+namespace {
+
+// A field of the journal's native protocol: KEY=value, or, for a value that holds a line feed,
+// the key, a line feed, the value's length as 64 bits little-endian, and the value.
+void addField(std::string& entry, std::string_view key, std::string_view value) {
+    entry.append(key);
+    if (value.find('\n') == std::string_view::npos) {
+        entry.append("=").append(value).append("\n");
+        return;
+    }
+    entry.append("\n");
+    for (int byte = 0; byte < 8; ++byte) {
+        entry.push_back(static_cast<char>((std::uint64_t(value.size()) >> (8 * byte)) & 0xFF));
+    }
+    entry.append(value).append("\n");
+}
+
+} // namespace
+
+bool LinuxLogSink::sendToJournal(const std::string& entry) const {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (socket_ < 0 || journal_.size() >= sizeof address.sun_path) {
+        return false;
+    }
+    journal_.copy(address.sun_path, journal_.size());
+    const auto* to = reinterpret_cast<const sockaddr*>(&address);
+    if (sendto(socket_, entry.data(), entry.size(), MSG_NOSIGNAL, to, sizeof address) >= 0) {
+        return true;
+    }
+    if (errno != EMSGSIZE && errno != ENOBUFS) {
+        return false;
+    }
+    // Too large for one datagram: the journal takes it in a sealed memory file instead.
+    const posix::Fd file(memfd_create("orvane-log", MFD_CLOEXEC | MFD_ALLOW_SEALING));
+    if (file.fd < 0 || ::write(file.fd, entry.data(), entry.size()) != ssize_t(entry.size()) ||
+        fcntl(file.fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) !=
+            0) {
+        return false;
+    }
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
+    msghdr message{};
+    message.msg_name = const_cast<sockaddr*>(to);
+    message.msg_namelen = sizeof address;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr* rights = CMSG_FIRSTHDR(&message);
+    rights->cmsg_level = SOL_SOCKET;
+    rights->cmsg_type = SCM_RIGHTS;
+    rights->cmsg_len = CMSG_LEN(sizeof(int));
+    std::memcpy(CMSG_DATA(rights), &file.fd, sizeof(int));
+    return sendmsg(socket_, &message, MSG_NOSIGNAL) >= 0;
+}
 
 void LinuxLogSink::write(std::string_view subsystem, std::string_view category,
                          std::string_view message) {
@@ -168,10 +266,20 @@ void LinuxLogSink::write(std::string_view subsystem, std::string_view category,
             line += ch;
         }
     }
-    syslog(LOG_NOTICE, "%s", line.c_str());
+    std::string entry;
+    addField(entry, "MESSAGE", line);
+    addField(entry, "PRIORITY", "5"); // notice, as syslog had it
+    addField(entry, "SYSLOG_IDENTIFIER", identifier_);
+    addField(entry, "ORVANE_SUBSYSTEM", subsystem);
+    addField(entry, "ORVANE_CATEGORY", category);
+    if (!sendToJournal(entry)) {
+        syslog(LOG_NOTICE, "%s", line.c_str());
+    }
     line += '\n';
     // One write per line, so lines from several threads or processes never interleave.
-    (void)!::write(STDERR_FILENO, line.data(), line.size());
+    if (terminal_) {
+        (void)!::write(STDERR_FILENO, line.data(), line.size());
+    }
     if (!logFile_.empty()) {
         const int fd = open(logFile_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
         if (fd >= 0) {
@@ -217,6 +325,10 @@ std::optional<ScriptError> showInFileManager(const Path& path) {
         return ScriptError{-600, "No file manager can be asked to show the file: there is no "
                                  "session bus."};
     }
+    if (showItemsOpensAWindow(call->first)) {
+        return ScriptError{-1, "The file manager shows items only in a window of their own: the "
+                               "new file is left unselected in the window it was made from."};
+    }
     if (!runWithInput(call->first, call->second, "")) {
         return ScriptError{-600, "No file manager answered org.freedesktop.FileManager1."};
     }
@@ -248,6 +360,10 @@ std::optional<ScriptError> LinuxScriptRunner::run(std::string_view source) {
                                    "package with the package manager that installed it."};
     }
     return ScriptError{-2741, "This system runs no AppleScript."};
+}
+
+std::string LinuxScriptRunner::describe(const std::optional<ScriptError>& error) const {
+    return error ? concat({"error ", std::to_string(error->number), ": ", error->message}) : "nil";
 }
 
 void LinuxSleeper::sleepFor(double seconds) {

@@ -35,18 +35,33 @@ class LinuxWorkspace final : public Workspace {
     ProcessLauncher& processes_;
 };
 
-// The unified log: syslog and standard error, and, when ORVANE_LOG_FILE is set, one line per
-// message appended there as "subsystem category message". Control characters, bytes that are
-// not UTF-8 and backslashes inside a message are escaped ("\n", "\t", "\x00", "\xff", "\\"),
-// so each message stays one line of text.
+// The unified log: the systemd journal (syslog where there is none), filed under the program's
+// identifier with the subsystem and category as fields (ORVANE_SUBSYSTEM, ORVANE_CATEGORY) and
+// in the text, "subsystem category message"; standard error too, but only when it is a
+// terminal, so a program started by a file manager writes nothing into the file manager's
+// output; and, when ORVANE_LOG_FILE is set, one line per message appended there. Control
+// characters, bytes that are not UTF-8 and backslashes inside a message are escaped ("\n",
+// "\t", "\x00", "\xff", "\\"), so each message stays one line of text.
 class LinuxLogSink final : public LogSink {
   public:
-    LinuxLogSink();
+    static constexpr const char* kJournalSocket = "/run/systemd/journal/socket";
+    // `identifier`: the journal's name for the lines (journalctl -t), the program's own name
+    // when empty; `journal`: the journal's socket.
+    explicit LinuxLogSink(std::string identifier = {}, std::string journal = kJournalSocket);
+    ~LinuxLogSink() override;
+    LinuxLogSink(const LinuxLogSink&) = delete;
+    LinuxLogSink& operator=(const LinuxLogSink&) = delete;
     void write(std::string_view subsystem, std::string_view category,
                std::string_view message) override;
 
   private:
+    bool sendToJournal(const std::string& entry) const;
+
+    std::string identifier_;
+    std::string journal_;
     std::string logFile_;
+    int socket_;
+    bool terminal_;
 };
 
 // The Finder Sync controller as orvane-finder plays Finder: it holds the selection and the
@@ -77,6 +92,8 @@ class FinderStandInController final : public FinderSyncController {
 class LinuxScriptRunner final : public ScriptRunner {
   public:
     std::optional<ScriptError> run(std::string_view source) override;
+    // One plain line, "nil" or "error N: message": no other system's debugging notation.
+    std::string describe(const std::optional<ScriptError>& error) const override;
 };
 
 class LinuxSleeper final : public Sleeper {

@@ -7,7 +7,6 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
-#include <pthread.h>
 #include <spawn.h>
 #include <sys/mman.h>
 #include <sys/syscall.h>
@@ -21,7 +20,7 @@ namespace orv::lnx {
 
 namespace {
 
-// argv for execv, built before fork so the child only makes async-signal-safe calls.
+// argv for posix_spawn.
 struct Argv {
     std::vector<std::string> storage;
     std::vector<char*> pointers;
@@ -35,14 +34,6 @@ struct Argv {
         pointers.push_back(nullptr);
     }
 };
-
-void redirect(int fd, int flags) {
-    const int null = open("/dev/null", flags);
-    if (null >= 0) {
-        dup2(null, fd);
-        close(null);
-    }
-}
 
 int waitFor(pid_t pid) {
     int status = 0;
@@ -71,10 +62,11 @@ int inputFile(std::string_view input) {
     return fd;
 }
 
-// Starts the program with `input` (no input when -1), its output to `output` unless that is
-// -1. posix_spawn, not fork: a file manager that loads us may be large, and copying it would
-// hold its main thread for milliseconds. The program gets a session of its own and default
-// signal handling whatever ours is. Answers 0 or the error.
+// Starts the program with `input` (no input when -1), its output to `output` (/dev/null when
+// -1) and its errors to /dev/null: what our helpers print is not the user's business, and a file
+// manager that starts us would get it in its own output. posix_spawn, not fork: a file manager that
+// loads us may be large, and copying it would hold its main thread for milliseconds. The program
+// gets a session of its own and default signal handling whatever ours is. Answers 0 or the error.
 int spawn(const Argv& argv, int input, int output, pid_t& child) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -85,7 +77,10 @@ int spawn(const Argv& argv, int input, int output, pid_t& child) {
     }
     if (output >= 0) {
         posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     }
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t none, pipe;
@@ -128,41 +123,16 @@ Status LinuxProcessLauncher::launch(const Path& executable,
 
 Status runWithInput(const Path& executable, const std::vector<std::string>& arguments,
                     std::string_view input) {
-    Argv argv(executable, arguments);
-    int in[2];
-    if (pipe2(in, O_CLOEXEC) != 0) {
+    const posix::Fd in(inputFile(input));
+    if (in.fd < 0 && !input.empty()) {
         return posixError(errno, "Couldn’t start", executable);
     }
-    const pid_t child = fork();
-    if (child < 0) {
-        const int error = errno;
-        close(in[0]);
-        close(in[1]);
+    pid_t child = -1;
+    if (const int error = spawn(Argv(executable, arguments), in.fd, -1, child); error != 0) {
         return posixError(error, "Couldn’t start", executable);
     }
-    if (child == 0) {
-        dup2(in[0], STDIN_FILENO);
-        redirect(STDOUT_FILENO, O_WRONLY);
-        redirect(STDERR_FILENO, O_WRONLY);
-        execv(argv.pointers[0], argv.pointers.data());
-        _exit(127);
-    }
-    close(in[0]);
-    // A reader that goes away early must not kill us with SIGPIPE: block it on this thread
-    // for the write and take back the one such a write raises.
-    sigset_t pipeSignal, previous;
-    sigemptyset(&pipeSignal);
-    sigaddset(&pipeSignal, SIGPIPE);
-    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
-    const bool written = writeAll(in[1], input);
-    if (!written && errno == EPIPE) {
-        const timespec none{0, 0};
-        sigtimedwait(&pipeSignal, nullptr, &none);
-    }
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    close(in[1]);
     const int status = waitFor(child);
-    if (!written || status < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (status < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         return posixError(ECHILD, "The program failed", executable);
     }
     return ok();

@@ -5,9 +5,9 @@
 
 namespace orv::lnx {
 
-// NSTask on Linux: the program is started in a session of its own and reaped by a thread of
-// ours, so nothing waits for it and no zombie is left behind. A program that cannot be
-// executed is reported as an error.
+// NSTask on Linux: the program is started in a session of its own, its output and errors to
+// /dev/null, and reaped by a thread of ours, so nothing waits for it and no zombie is left behind.
+// A program that cannot be executed is reported as an error.
 class LinuxProcessLauncher final : public ProcessLauncher {
   public:
     Status launch(const Path& executable, const std::vector<std::string>& arguments) override;

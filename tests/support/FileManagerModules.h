@@ -13,6 +13,7 @@ extern "C" {
 #include <cstdio>
 #include <dlfcn.h>
 #include <string>
+#include <type_traits>
 
 namespace orv::test {
 
@@ -101,7 +102,11 @@ struct Thunar {
     }
 };
 
-template <class Api> inline void (*gInitialize)(GTypeModule*) = nullptr;
+// What the module's initialize takes: Thunar's plugin interface, else the type module.
+template <class Api>
+using PluginOf =
+    std::conditional_t<std::is_same_v<Api, Thunar>, ThunarxProviderPlugin, GTypeModule>;
+template <class Api> inline void (*gInitialize)(PluginOf<Api>*) = nullptr;
 
 // Thunar's modules register their types through its plugin interface, which its type module
 // implements with the GTypeModule calls; the others are given the GTypeModule itself.
@@ -128,7 +133,7 @@ template <class Api> GObject* loadedProvider() {
             return static_cast<GObject*>(nullptr);
         }
         const std::string prefix = Api::kEntry;
-        gInitialize<Api> = reinterpret_cast<void (*)(GTypeModule*)>(
+        gInitialize<Api> = reinterpret_cast<void (*)(PluginOf<Api>*)>(
             dlsym(handle, (prefix + "_initialize").c_str()));
         auto* list = reinterpret_cast<void (*)(const GType**, int*)>(
             dlsym(handle, (prefix + "_list_types").c_str()));
@@ -136,10 +141,15 @@ template <class Api> GObject* loadedProvider() {
             G_TYPE_TYPE_MODULE, (prefix + "TestTypeModule").c_str(), sizeof(GTypeModuleClass),
             [](gpointer c, gpointer) {
                 G_TYPE_MODULE_CLASS(c)->load = [](GTypeModule* m) -> gboolean {
-                    gInitialize<Api>(m);
+                    gInitialize<Api>(reinterpret_cast<PluginOf<Api>*>(m));
                     return TRUE;
                 };
                 G_TYPE_MODULE_CLASS(c)->unload = [](GTypeModule*) {};
+                // The plugin interface's property, which a module may set and nothing reads.
+                G_OBJECT_CLASS(c)->set_property = [](GObject*, guint, const GValue*, GParamSpec*) {
+                };
+                G_OBJECT_CLASS(c)->get_property = [](GObject*, guint, GValue*, GParamSpec*) {};
+                g_object_class_override_property(G_OBJECT_CLASS(c), 1, "resident");
             },
             sizeof(GTypeModule), nullptr, GTypeFlags(0));
         static const GInterfaceInfo plugin = {thunarPluginInit, nullptr, nullptr};

@@ -7,15 +7,20 @@
 #include "platform/linux/LinuxUserDefaults.h"
 #include "platform/linux/Process.h"
 #include "platform/linux/StringsFile.h"
+#include "platform/posix/Posix.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TestPlatform.h"
 
 #include <atomic>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <thread>
 
 namespace orv::lnx {
@@ -104,11 +109,69 @@ TEST_F(LinuxServicesTest, ScriptRunnerShowsTheFileThroughTheSessionBusAndSaysWhy
     // A comma would split dbus-send's array.
     EXPECT_THAT(readFile(dir / "args"),
                 HasSubstr("|array:string:file://" + dir.path().str() + "/My%2C%20%22file%22.txt|"));
+    // Nemo would open one more window on the folder: it is not asked to show the file.
+    std::filesystem::copy_file("/bin/sleep", (dir / "nemo").str());
+    const test::RunningProgram nemo(dir / "nemo", {"60"}, {}, dir.path(), dir.path());
+    writeFile(dir / "bin/dbus-send",
+              concat({"#!/bin/sh\ncase \"$*\" in *GetConnectionUnixProcessID*) "
+                      "echo '   uint32 ",
+                      std::to_string(nemo.pid()), "';; *) echo shown > '", (dir / "shown").str(),
+                      "';; esac\n"}));
+    ASSERT_TRUE(test::eventually([&] {
+        return readFile(Path("/proc/" + std::to_string(nemo.pid()) + "/comm")) == "nemo\n";
+    }));
+    EXPECT_EQ(runner.run(select)->number, -1);
+    EXPECT_FALSE(std::filesystem::exists((dir / "shown").str()));
     env.unset("DBUS_SESSION_BUS_ADDRESS");
     EXPECT_EQ(runner.run(select)->number, -600);
+    EXPECT_EQ(runner.describe(ScriptError{-1743, "No keys."}), "error -1743: No keys.");
+    EXPECT_EQ(runner.describe(std::nullopt), "nil");
     EXPECT_EQ(runner.run("do shell script \"rm -rf x\" with administrator privileges")->number,
               -60005)
         << "nothing is run with administrator rights";
+}
+
+TEST_F(LinuxServicesTest, TheLogGoesToTheJournalUnderItsNameAndNeverIntoAnotherProgramsOutput) {
+    // A journal of the test's own, and standard error a pipe, as a file manager's may be.
+    const std::string journalPath = (dir / "journal").str();
+    const posix::Fd journal(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    journalPath.copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(bind(journal.fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    int errors[2];
+    ASSERT_EQ(pipe2(errors, O_CLOEXEC | O_NONBLOCK), 0);
+    const posix::Fd reader(errors[0]), saved(dup(STDERR_FILENO));
+    dup2(errors[1], STDERR_FILENO);
+    close(errors[1]);
+    {
+        LinuxLogSink sink("orvane-test", journalPath);
+        sink.write("sub\nsystem", "Cat", "two\nlines");
+        sink.write("s", "C", std::string(300 << 10, 'x')); // more than a datagram holds
+    }
+    dup2(saved.fd, STDERR_FILENO);
+    char byte;
+    EXPECT_EQ(read(reader.fd, &byte, 1), 0) << "nothing on a standard error that is no terminal";
+
+    std::string entry(4096, '\0');
+    entry.resize(std::max<ssize_t>(0, recv(journal.fd, entry.data(), entry.size(), MSG_DONTWAIT)));
+    // A value with a line feed in it goes with its length before it.
+    EXPECT_EQ(entry, std::string("MESSAGE\n\x19\0\0\0\0\0\0\0sub\nsystem Cat two\\nlines\n"
+                                 "PRIORITY=5\nSYSLOG_IDENTIFIER=orvane-test\nORVANE_SUBSYSTEM\n"
+                                 "\x0a\0\0\0\0\0\0\0sub\nsystem\nORVANE_CATEGORY=Cat\n",
+                                 139));
+    // The large one comes as a sealed memory file.
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))];
+    msghdr message{};
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    ASSERT_EQ(recvmsg(journal.fd, &message, MSG_DONTWAIT), 0);
+    int file = -1;
+    std::memcpy(&file, CMSG_DATA(CMSG_FIRSTHDR(&message)), sizeof file);
+    const posix::Fd large(file);
+    EXPECT_THAT(readFile(Path("/proc/self/fd/" + std::to_string(file))),
+                ::testing::StartsWith("MESSAGE=s C " + std::string(300 << 10, 'x') + "\n"));
+    EXPECT_EQ(fcntl(file, F_GET_SEALS) & F_SEAL_WRITE, F_SEAL_WRITE);
 }
 
 TEST_F(LinuxServicesTest, PasteboardWithoutDisplayIsAPrivateFileHoldingTheLastString) {
