@@ -1,6 +1,5 @@
-// The real file managers under Xvfb, one row each, with our modules (Dolphin: service menus) where
-// they look for them: menus are opened with a right-click and walked with the keys, as a person
-// would, and windows are waited for by polling.
+// The real file managers under Xvfb, one row each, with our modules (Dolphin: service menus): menus
+// are opened with a right-click and walked with the keys, and windows are waited for by polling.
 
 #include "platform/Text.h"
 #include "tests/support/RunProgram.h"
@@ -43,12 +42,10 @@ const FileManager kFileManagers[] = {
 // clang-format on
 const char* const kBackground = "400 350"; // empty in every window
 
-// As the namespace's root: the folders, the build tree where the user can reach it, and its
-// library folder laid over the system's, so our modules are in the extension folders (Nemo's and
-// Caja's need not exist). Then, as the user (Caja and Thunar warn root in a bar), Xvfb on a
-// display it picks and names once it serves (and keeps: a reset when the last of the test's own
-// clients leaves would turn the file manager away), and the file manager with a D-Bus session of
-// its own.
+// As the namespace's root: the build tree where the user reaches it, its library folder over the
+// system's (Nemo's and Caja's extension folders need not exist). As the user (Caja and Thunar warn
+// root): Xvfb, kept from resetting when the test's last xdotool leaves, which would hang up on a
+// file manager connecting then; the file manager with a D-Bus session of its own.
 constexpr const char* kSession = R"sh(set -e
 dir=$2
 mkdir -p "$dir/build" "$dir/work/folder/archive" "$dir/home/.local/share/kio"
@@ -93,8 +90,7 @@ class FileManagersTest : public ::testing::TestWithParam<FileManager> {
         ASSERT_TRUE(eventually([&] { return !(shown = windows()).empty(); }, 60)) << session->err();
     }
     void TearDown() override {
-        // Asked to end first, and waited for, so that Xvfb takes its socket and lock away before
-        // another one takes the display.
+        // Xvfb is let go of its display before another one may take it.
         if (const int group = session ? session->pid() : 0; group > 0) {
             ::kill(-group, SIGTERM);
             session->wait(10);
@@ -177,14 +173,14 @@ class FileManagersTest : public ::testing::TestWithParam<FileManager> {
 };
 
 TEST_P(FileManagersTest, CopyPathCutThenNewMarkdownAndPasteInAFolder) {
-    const std::string see = concat({"see ", ORVANE_BUILD_DIR "/", row.name, "-"});
-    ASSERT_TRUE(eventually([&] { return drawn(picture(shown[0], "window"), row.file); }, 30))
-        << "the folder is not shown: " << see << "window.xwd\n"
+    const std::string see = concat({"; see ", ORVANE_BUILD_DIR "/", row.name, "-"});
+    ASSERT_TRUE(eventually([&] { return drawn(picture(shown[0], "window"), row.file); }, 30) &&
+                openMenu(row.file, row.walks.copy))
+        << "no folder or no menu" << see << "window.xwd\n"
         << session->err();
-    ASSERT_TRUE(openMenu(row.file, row.walks.copy)) << "no menu: " << see << "window.xwd";
     const auto copied = [&] { return tool("-o -selection clipboard", "/usr/bin/xclip"); };
     ASSERT_TRUE(eventually([&] { return copied() == file.str(); }))
-        << "our menu as the walk left it: " << see << "menu1.xwd\n"
+        << "our menu as walked" << see << "menu1.xwd\n"
         << copied() << readFile(dir / "log") << session->err();
 
     openMenu(row.file, row.walks.cut);
