@@ -121,15 +121,17 @@ class FileManagersTest : public ::testing::TestWithParam<FileManager> {
         return readFile(Path(out));
     }
     // Whether a dump (32-bit pixels, header fields below 64 Ki) shows more than one colour across
-    // the spot: an icon or a name, once the folder is read.
-    static bool drawn(const std::string& image, const char* spot) {
+    // the spot, or anywhere: an icon or a name once the folder is read; a menu once painted, by
+    // when it has the keyboard.
+    static bool drawn(const std::string& image, const char* spot = "0 0") {
         const auto field = [&](int i) {
             return std::uint8_t(image[4 * i + 2]) * 256u + std::uint8_t(image[4 * i + 3]);
         };
         const auto xy = words(spot);
-        const auto at =
-            field(0) + field(19) * 12 + std::stoul(xy[1]) * field(12) + std::stoul(xy[0]) * 4 - 240;
-        const auto line = image.size() > at + 480 ? image.substr(at, 480) : "";
+        const auto at = field(0) + field(19) * 12 + std::stoul(xy[1]) * field(12) +
+                        std::stoul(xy[0]) * 4 - (xy[0] == "0" ? 0 : 240);
+        const auto line =
+            image.size() > at + 480 ? image.substr(at, xy[0] == "0" ? npos : 480) : "";
         return !line.empty() && !std::equal(line.begin() + 4, line.end(), line.begin());
     }
     // Right-clicks the spot until a menu opens, and again while it opens without our items (on a
@@ -155,8 +157,10 @@ class FileManagersTest : public ::testing::TestWithParam<FileManager> {
         if (menu.empty()) {
             return false;
         }
+        const auto name = concat({"menu", std::to_string(++menus)});
+        eventually([&] { return drawn(picture(menu, name)); }, 10);
         tool("key --delay 150 " + keys.substr(0, keys.rfind(' ')));
-        picture(newWindow(before), concat({"menu", std::to_string(++menus)}));
+        picture(newWindow(before), name);
         tool("key " + keys.substr(keys.rfind(' ') + 1));
         eventually([&] { return newWindow(before) != menu; }, 10);
         return true;
