@@ -11,6 +11,7 @@
 #include <array>
 #include <cctype>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
@@ -126,12 +127,12 @@ bool showItemsOpensAWindow(const Path& dbusSend) {
     if (at == std::string::npos) {
         return false;
     }
-    const auto digits =
-        reply->substr(at + 7, reply->find_first_not_of("0123456789", at + 7) - at - 7);
     std::string program;
-    std::ifstream("/proc/" + digits + "/comm") >> program;
+    std::ifstream("/proc/" + std::to_string(std::strtoul(reply->c_str() + at + 7, nullptr, 10)) +
+                  "/comm") >>
+        program;
     program = asciiLowercased(program);
-    return !digits.empty() && (program == "nemo" || program == "caja" || program == "thunar");
+    return program == "nemo" || program == "caja" || program == "thunar";
 }
 
 } // namespace
@@ -226,7 +227,7 @@ bool LinuxLogSink::sendToJournal(const std::string& entry) const {
     }
     // Too large for one datagram: the journal takes it in a sealed memory file instead.
     const posix::Fd file(memfd_create("orvane-log", MFD_CLOEXEC | MFD_ALLOW_SEALING));
-    if (file.fd < 0 || ::write(file.fd, entry.data(), entry.size()) != ssize_t(entry.size()) ||
+    if (file.fd < 0 || !posix::writeAll(file.fd, entry) ||
         fcntl(file.fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) !=
             0) {
         return false;

@@ -55,10 +55,12 @@ printf moved >"$dir/work/folder/report one.txt"
 mount --bind "$1" "$dir/build"
 mount -t overlay overlay -o "lowerdir=$dir/build/$3:$4" "$4"
 as=${5:+setpriv --reuid=$5 --regid=$(id -g "$5") --clear-groups}
-$as Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$dir/display" &
-while [ ! -s "$dir/display" ]; do sleep 0.05; done
+mkfifo "$dir/display.fifo" # Xvfb names its display there once it serves
+$as Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$dir/display.fifo" &
+read -r number <"$dir/display.fifo"
+echo "$number" >"$dir/display"
 # Our modules are told where orvane-finder is; the service menus run it from PATH.
-export DISPLAY=":$(cat "$dir/display")" ORVANE_FINDER_PROGRAM="$dir/build/bin/orvane-finder" \
+export DISPLAY=":$number" ORVANE_FINDER_PROGRAM="$dir/build/bin/orvane-finder" \
   PATH="$dir/build/bin:$PATH" GSK_RENDERER=cairo GSETTINGS_BACKEND=memory QT_QPA_PLATFORM=xcb
 exec $as dbus-run-session -- $6 "$7"
 )sh";
