@@ -14,10 +14,12 @@
 #include "platform/linux/Png.h"
 #include "platform/linux/UiPrinter.h"
 
+#include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <iostream>
-#include <sys/signalfd.h>
-#include <unistd.h>
+#include <pthread.h>
+#include <thread>
 
 namespace {
 
@@ -59,15 +61,14 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    // The signals arrive through the run loop, so they are handled on the main thread between
-    // events. Blocked before any thread starts, so every thread inherits the mask.
+    // The signals are taken by a thread of their own (see below). Blocked before any thread
+    // starts, so every thread inherits the mask.
     sigset_t handled;
     sigemptyset(&handled);
     for (const int signal : {SIGTERM, SIGINT, SIGUSR1}) {
         sigaddset(&handled, signal);
     }
     sigprocmask(SIG_BLOCK, &handled, nullptr);
-    const int signals = signalfd(-1, &handled, SFD_CLOEXEC | SFD_NONBLOCK);
 
     // The one host of this user, unless another already is: then it takes our URLs.
     const bool oneShot = options->printUI || options->statusIconPath.has_value();
@@ -106,20 +107,25 @@ int main(int argc, char** argv) {
                   << std::flush;
     };
 
-    if (signals >= 0) {
-        system.runLoop().watchReadable(signals, [&] {
-            signalfd_siginfo info{};
-            while (read(signals, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
-                if (info.ssi_signo == SIGUSR1) {
-                    printUI();
-                } else {
-                    // As at logout, no clean-up of our own; but the requests already taken
-                    // (their senders heard OK) are carried out first.
-                    system.runLoop().async([&application] { application.terminate(nullptr); });
-                }
+    // Heard at once even while the main thread is busy, so that SIGTERM stops a long move at
+    // its next safe point instead of holding the session's logout; what a signal asks is then
+    // done on the main thread between events.
+    std::atomic<bool> ended = false;
+    std::thread signalThread([&] {
+        for (int signal = 0; (signal = sigwaitinfo(&handled, nullptr)) >= 0 || errno == EINTR;) {
+            if (ended) {
+                break;
             }
-        });
-    }
+            if (signal == SIGUSR1) {
+                system.runLoop().async(printUI);
+            } else if (signal > 0) {
+                // As at logout, no clean-up of our own; but the requests already taken
+                // (their senders heard OK) are carried out first.
+                application.requestTermination();
+                system.runLoop().async([&application] { application.terminate(nullptr); });
+            }
+        }
+    });
 
     std::optional<orv::lnx::UrlServer> urlServer;
     if (claim) {
@@ -155,5 +161,8 @@ int main(int argc, char** argv) {
         });
     }
     const int ran = orv::Orvane_App::main(system.platform());
+    ended = true;
+    pthread_kill(signalThread.native_handle(), SIGUSR1);
+    signalThread.join();
     return status != 0 ? status : ran;
 }

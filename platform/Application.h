@@ -9,6 +9,7 @@
 #include "platform/Menu.h"
 #include "platform/View.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -59,6 +60,10 @@ class Application : public Responder {
     virtual int run() = 0;
     // "terminate:" and "orderFrontStandardAboutPanel:", as NSApplication answers them.
     bool performAction(std::string_view selector, Sender sender) override;
+    // Set from any thread when the session ends the process (SIGTERM at logout), before
+    // terminate: is queued: work that holds the main thread stops at its next safe point.
+    void requestTermination() { terminationRequested_ = true; }
+    bool terminationRequested() const { return terminationRequested_; }
 
   protected:
     // A window makeWindow made: listed by windows() for as long as someone holds it.
@@ -66,6 +71,7 @@ class Application : public Responder {
 
   private:
     std::vector<std::weak_ptr<Window>> windows_;
+    std::atomic<bool> terminationRequested_{false};
 };
 
 // Sends a menu item's action as AppKit does: to its target, or else up the responder chain,

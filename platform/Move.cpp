@@ -6,6 +6,7 @@
 #include <cstring>
 #include <map>
 #include <random>
+#include <set>
 
 namespace orv {
 
@@ -42,6 +43,9 @@ Error moveError(int code, const Path& source, const Path& destination, std::stri
         break;
     case ENOSPC:
         text += " because there isn’t enough space.";
+        break;
+    case ECANCELED:
+        text += " because the move was stopped.";
         break;
     default:
         text += ": " + std::string(std::strerror(code)) + ".";
@@ -122,12 +126,15 @@ struct Copied {
 class TreeCopy {
   public:
     // Copies under `record.copy`, telling `observer` of the copy once it exists.
-    TreeCopy(MoveSystem& system, MoveObserver* observer, CopyRecord record)
-        : record(std::move(record)), system_(system), observer_(observer) {}
+    TreeCopy(MoveSystem& system, MoveObserver* observer, MoveProgress* progress, CopyRecord record)
+        : record(std::move(record)), system_(system), observer_(observer), progress_(progress) {}
 
     CopyRecord record;
 
     Status copy(const Path& from, const Path& to, const ItemInfo& info, bool top) {
+        if (progress_ != nullptr && !progress_->proceed(0)) {
+            return Error{ECANCELED, "stopped"};
+        }
         if (info.type == Type::folder) {
             if (auto made = system_.makeFolder(to); !made) {
                 return made;
@@ -167,7 +174,7 @@ class TreeCopy {
                     created(id);
                 }
             };
-            if (auto copied = system_.copyItem(from, to, onCreated); !copied) {
+            if (auto copied = system_.copyItem(from, to, onCreated, progress_); !copied) {
                 return copied;
             }
             if (info.type == Type::file && info.links > 1) {
@@ -208,6 +215,7 @@ class TreeCopy {
 
     MoveSystem& system_;
     MoveObserver* observer_;
+    MoveProgress* progress_;
     std::map<FileIdentity, Path> links_;
     std::vector<Copied> copied_;
 };
@@ -241,7 +249,7 @@ Error explainFailedMove(MoveSystem& system, const Error& error, const Path& sour
 }
 
 Status copyAcross(MoveSystem& system, const Path& source, const Path& destination,
-                  MoveObserver* observer) {
+                  MoveObserver* observer, MoveProgress* progress) {
     const auto item = itemToMove(system, source, destination);
     if (!item) {
         return item.error();
@@ -249,7 +257,7 @@ Status copyAcross(MoveSystem& system, const Path& source, const Path& destinatio
     if (system.info(destination)) {
         return moveError(EEXIST, source, destination);
     }
-    TreeCopy tree(system, observer,
+    TreeCopy tree(system, observer, progress,
                   {source, *item, destination, temporaryBeside(destination), std::nullopt});
     // On record before the copy exists, so a crash at any moment leaves a trace to recover.
     if (observer != nullptr) {
@@ -285,7 +293,7 @@ Status copyAcross(MoveSystem& system, const Path& source, const Path& destinatio
 } // namespace
 
 Status moveItem(MoveSystem& system, const Path& source, const Path& destination,
-                MoveObserver* observer) {
+                MoveObserver* observer, MoveProgress* progress) {
     // The rename is tried first: on one file system it is the whole move, and the checks that
     // explain a failure are only needed when there is one.
     auto renamed = system.renameNoReplace(source, destination);
@@ -294,7 +302,7 @@ Status moveItem(MoveSystem& system, const Path& source, const Path& destination,
     }
     switch (renamed.error().kind) {
     case Error::Kind::crossDevice:
-        return copyAcross(system, source, destination, observer);
+        return copyAcross(system, source, destination, observer, progress);
     case Error::Kind::unsupported: {
         const auto item = itemToMove(system, source, destination);
         if (!item) {
@@ -346,7 +354,41 @@ bool isEmpty(MoveSystem& system, const Path& path, const ItemInfo& item) {
     return item.type != Type::file || item.size == 0;
 }
 
+// The sizes of the files in the tree at `path`, links not followed, each file once however
+// many names it has here (its other names are copied as links, without data).
+std::int64_t bytesWithin(MoveSystem& system, const Path& path, const ItemInfo& item,
+                         std::set<FileIdentity>& linked) {
+    if (item.type != Type::folder) {
+        const bool again = item.links > 1 && !linked.insert(item.identity).second;
+        return item.type == Type::file && !again ? item.size : 0;
+    }
+    std::int64_t bytes = 0;
+    if (const auto names = system.list(path)) {
+        for (const auto& name : *names) {
+            const Path child = path.appending(name);
+            if (const auto info = system.info(child)) {
+                bytes += bytesWithin(system, child, *info, linked);
+            }
+        }
+    }
+    return bytes;
+}
+
 } // namespace
+
+Error stoppedMoveError(const Path& source, const Path& destination) {
+    return moveError(ECANCELED, source, destination);
+}
+
+std::int64_t bytesToCopy(MoveSystem& system, const Path& source, const Path& destinationFolder) {
+    const auto item = system.info(source);
+    const auto folder = system.info(destinationFolder);
+    if (!item || !folder || item->identity.device == folder->identity.device) {
+        return 0;
+    }
+    std::set<FileIdentity> linked;
+    return bytesWithin(system, source, *item, linked);
+}
 
 Status removeItem(MoveSystem& system, const Path& path, bool ours) {
     const auto item = system.info(path);

@@ -15,6 +15,20 @@
 
 namespace orv {
 
+// Hears how far a move across file systems has come, and may stop it: asked before every
+// entry of the item's tree and after every piece of a file's data. A stop is a failure like
+// any other: the copy is removed and the source stays whole.
+class MoveProgress {
+  public:
+    virtual ~MoveProgress() = default;
+    // `bytes` more of the item's data are copied (0 between entries). False stops the move.
+    virtual bool proceed(std::int64_t bytes) = 0;
+};
+
+// The largest piece of a file copied between two questions to MoveProgress: small enough
+// that a stop inside a large file is prompt, large enough to cost nothing.
+inline constexpr std::int64_t kCopyPiece = 8 << 20;
+
 // Which item a path named when it was looked at (st_dev and st_ino).
 struct FileIdentity {
     std::uint64_t device = 0;
@@ -55,9 +69,11 @@ class MoveSystem {
     // Copies an item that is not a folder to the new name `to`: a file's data with its holes,
     // a link as a link, a FIFO, socket or device as a new one; with owner (where allowed),
     // mode, times and extended attributes. `created` hears the new item's identity before any
-    // data goes in.
+    // data goes in; `progress`, when there is one, hears of each piece of data copied, at
+    // most kCopyPiece bytes, and a refusal stops the copy there with ECANCELED.
     virtual Status copyItem(const Path& from, const Path& to,
-                            const std::function<void(FileIdentity)>& created) = 0;
+                            const std::function<void(FileIdentity)>& created,
+                            MoveProgress* progress) = 0;
     // Gives the copied folder `to` the attributes of `from`, once its contents are in.
     virtual Status finishFolder(const Path& from, const Path& to) = 0;
     // Removes a file, a link or an empty folder (a folder that holds anything stays).
@@ -91,9 +107,19 @@ class MoveObserver {
 // hidden name beside `destination`, given the name without replacing, and then exactly what
 // was copied is removed from the source: an item that appeared or changed there meanwhile
 // stays, and the error's kind is then partial (the item did move). A failure removes the
-// copy and leaves the source whole. A folder never moves into itself.
+// copy and leaves the source whole. A folder never moves into itself. `progress` hears of
+// the data copied and may stop the move (the error's code is then ECANCELED).
 Status moveItem(MoveSystem& system, const Path& source, const Path& destination,
-                MoveObserver* observer = nullptr);
+                MoveObserver* observer = nullptr, MoveProgress* progress = nullptr);
+
+// The error of an item that a stopped paste never reached, in the words of one it stopped
+// midway: "… couldn’t be moved to … because the move was stopped."
+Error stoppedMoveError(const Path& source, const Path& destination);
+
+// The bytes of data a move of `source` into `destinationFolder` copies: its files' sizes when
+// the folder lies on another file system, 0 when the move is a rename (or the item cannot be
+// looked at).
+std::int64_t bytesToCopy(MoveSystem& system, const Path& source, const Path& destinationFolder);
 
 // Removes an item, a folder with everything in it (links are not followed), never going into
 // another file system mounted below it. `ours`: a copy of our own, whose read-only folders

@@ -6,6 +6,7 @@
 #include "platform/Application.h"
 #include "platform/Log.h"
 #include "platform/Notifications.h"
+#include "platform/Progress.h"
 #include "platform/RunLoop.h"
 #include "platform/Services.h"
 
@@ -29,6 +30,7 @@ struct Platform {
     StatusBar& statusBar;
     Graphics& graphics;
     AlertPresenter& alerts;
+    ProgressPresenter& progress;
     LoginItemService& loginItems;
     AccessibilityTrust& accessibility;
     FinderExtensionSettings& finderExtension;

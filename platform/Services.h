@@ -61,8 +61,11 @@ class FileManager {
     // an existing item (the error's kind is then alreadyExists) and never loses one; across
     // file systems `observer` hears of the hidden copy, and an item that changed in the
     // source meanwhile stays there (the error's kind is then partial: the rest did move).
-    virtual Status moveItem(const Path& source, const Path& destination,
-                            MoveObserver* observer) = 0;
+    // `progress` hears of the data copied and may stop the move (see platform/Move.h).
+    virtual Status moveItem(const Path& source, const Path& destination, MoveObserver* observer,
+                            MoveProgress* progress) = 0;
+    // The bytes a move of `source` into `destinationFolder` copies: 0 for a rename.
+    virtual std::int64_t bytesToCopy(const Path& source, const Path& destinationFolder) = 0;
     // Puts right what can be proven of a move a crash interrupted (see platform/Move.h).
     virtual Interrupted recoverInterruptedMove(const CopyRecord& record) = 0;
     // trashItemAtURL:resultingItemURL:error: the item's place in the Trash. Only renamed there:
@@ -136,6 +139,8 @@ class ProcessInfo {
     virtual ~ProcessInfo() = default;
     // processIdentifier
     virtual std::int64_t processIdentifier() = 0;
+    // systemUptime: seconds since the machine started, a clock that never goes back.
+    virtual double systemUptime() = 0;
     // This machine, and this boot of it; empty when unknown.
     virtual std::string machine() = 0;
     virtual std::string boot() = 0;

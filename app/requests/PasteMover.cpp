@@ -1,10 +1,13 @@
 // Paste: the cut items are moved into the destination under their own names, never replacing
 // anything; the moved items are then selected in Finder and the failures listed in one alert.
 
-#include "app/requests/MoveJournal.h"
+#include "app/requests/PasteMover.h"
+
 #include "app/shell/AppDelegate.h"
 #include "platform/Text.h"
 #include "shared/RequestHandoff.h"
+
+#include <algorithm>
 
 namespace orv {
 
@@ -41,7 +44,136 @@ std::optional<std::string> whyNotAnItem(const std::string& path) {
     return std::nullopt;
 }
 
+// A size as Finder writes it: decimal units, one decimal place below 100 of a unit.
+std::string byteCount(std::int64_t bytes) {
+    if (bytes < 1000) {
+        return std::to_string(bytes) + " bytes";
+    }
+    double value = static_cast<double>(bytes);
+    const char* unit = "KB";
+    for (const char* next : {"KB", "MB", "GB", "TB"}) {
+        unit = next;
+        value /= 1000;
+        if (value < 1000) {
+            break;
+        }
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, value < 100 ? "%.1f %s" : "%.0f %s", value, unit);
+    return text;
+}
+
 } // namespace
+
+PasteMover::Outcome PasteMover::move(const std::vector<std::string>& items,
+                                     const std::string& destinationPath, MoveJournal* journal) {
+    Outcome outcome;
+    const Path destination(destinationPath);
+    const bool nul = destinationPath.find('\0') != std::string::npos;
+    if (nul || !destination.isAbsolute()) {
+        // Never resolved against the host's own working folder, never cut short at a NUL.
+        const std::string why =
+            "“" + destinationPath +
+            (nul ? "” names no folder: it holds a NUL byte." : "” is not an absolute folder path.");
+        log_("ERROR moving: %{public}@", why);
+        outcome.failureLines.push_back(why);
+        return outcome;
+    }
+    cancelled_ = false;
+    destination_ = destination;
+    state_ = {};
+    state_.itemsTotal = items.size();
+    stayed_.clear();
+    showing_ = false;
+    started_ = platform_.processInfo.systemUptime();
+    // What each item copies, known before the first moves, so the progress has its total.
+    std::vector<std::int64_t> sizes;
+    for (const auto& item : items) {
+        sizes.push_back(whyNotAnItem(item) ? 0
+                                           : platform_.files.bytesToCopy(Path(item), destination));
+        state_.bytesTotal += sizes.back();
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const auto& item = items[i];
+        const Path source(item);
+        const std::string name = source.lastComponent();
+        const Path target = destination.appending(name);
+        state_.target = target;
+        state_.itemBytes = sizes[i];
+        state_.itemCopied = 0;
+        itemStart_ = state_.bytesDone;
+        if (const auto why = whyNotAnItem(item)) {
+            const std::string line = "“" + item + "” " + *why + ".";
+            log_("ERROR moving: %{public}@", line);
+            outcome.failureLines.push_back(item + ": " + line);
+        } else {
+            const auto moved = proceed(0) ? platform_.files.moveItem(source, target, journal, this)
+                                          : Status(stoppedMoveError(source, target));
+            // Partly: the item is in place, but what appeared in it meanwhile stayed behind.
+            if (moved || moved.error().kind == Error::Kind::partial) {
+                outcome.movedURLs.push_back(target);
+                log_("Moved: %{public}@ -> %{public}@", item, target.str());
+            } else {
+                stayed_.push_back(name);
+            }
+            if (!moved) {
+                outcome.failureLines.push_back(name + ": " + moved.error().localizedDescription);
+                log_("ERROR moving: %{public}@", moved.error().localizedDescription);
+            }
+        }
+        state_.bytesDone = itemStart_ + sizes[i];
+        state_.itemsDone = i + 1;
+    }
+    if (display_) {
+        show(outcome.movedURLs.size());
+        display_.reset();
+    }
+    return outcome;
+}
+
+bool PasteMover::proceed(std::int64_t bytes) {
+    // Settled at the measured size whatever the file did meanwhile, so it only ever grows.
+    state_.itemCopied = std::min(state_.itemCopied + bytes, state_.itemBytes);
+    state_.bytesDone = itemStart_ + state_.itemCopied;
+    if (platform_.processInfo.systemUptime() - (showing_ ? shown_ : started_) >= kShowAfter) {
+        show(std::nullopt);
+    }
+    return !stopped();
+}
+
+void PasteMover::show(std::optional<std::size_t> finishedWithMoved) {
+    shown_ = platform_.processInfo.systemUptime();
+    state_.finished = finishedWithMoved.has_value();
+    const std::string folder = destination_.lastComponent();
+    if (finishedWithMoved) {
+        state_.title = localized("progress.done", {std::to_string(*finishedWithMoved),
+                                                   std::to_string(state_.itemsTotal), folder});
+        state_.detail =
+            stayed_.empty() ? "" : localized("progress.stayed", {joined(stayed_, ", ")});
+    } else {
+        state_.title = localized("progress.title", {folder});
+        state_.detail = localized(
+            "progress.item", {state_.target.lastComponent(),
+                              std::to_string(std::min(state_.itemsDone + 1, state_.itemsTotal)),
+                              std::to_string(state_.itemsTotal)});
+        if (state_.bytesTotal > 0) {
+            state_.detail += ", " + localized("progress.bytes", {byteCount(state_.bytesDone),
+                                                                 byteCount(state_.bytesTotal)});
+        }
+    }
+    state_.cancelTitle = localized("progress.cancel", {});
+    if (!showing_) {
+        showing_ = true;
+        display_ = platform_.progress.show(state_, [this] { cancel(); });
+    } else if (display_) {
+        display_->update(state_);
+    }
+}
+
+std::string PasteMover::localized(std::string_view key,
+                                  const std::vector<FormatArgument>& args) const {
+    return formatString(platform_.bundle.localizedString(key), args);
+}
 
 void AppDelegate::handlePasteRequest() {
     const auto request = handoff::takePasteRequest(platform_.files, log);
@@ -56,8 +188,6 @@ void AppDelegate::handlePasteRequest() {
     if (request->items.empty()) {
         return; // a cut list of blank lines: nothing to move or report
     }
-    std::vector<Path> movedURLs;
-    std::vector<std::string> failureLines;
     // A move across file systems is on record until it is done, for a later launch to put
     // right should the host die meanwhile.
     const auto container = platform_.files.containerURL(handoff::kAppGroupIdentifier);
@@ -65,45 +195,15 @@ void AppDelegate::handlePasteRequest() {
     if (container) {
         journal.emplace(platform_.files, *container, platform_.processInfo.current(), log);
     }
-    const Path destination(request->destination);
-    const bool nul = request->destination.find('\0') != std::string::npos;
-    if (nul || !destination.isAbsolute()) {
-        // Never resolved against the host's own working folder, never cut short at a NUL.
-        const std::string why =
-            "“" + request->destination +
-            (nul ? "” names no folder: it holds a NUL byte." : "” is not an absolute folder path.");
-        log("ERROR moving: %{public}@", why);
-        failureLines.push_back(why);
-    } else {
-        for (const auto& item : request->items) {
-            const Path source(item);
-            const std::string name = source.lastComponent();
-            if (const auto why = whyNotAnItem(item)) {
-                const std::string line = "“" + item + "” " + *why + ".";
-                log("ERROR moving: %{public}@", line);
-                failureLines.push_back(item + ": " + line);
-                continue;
-            }
-            const Path target = destination.appending(name);
-            const auto moved =
-                platform_.files.moveItem(source, target, journal ? &*journal : nullptr);
-            // Partly: the item is in place, but what appeared in it meanwhile stayed behind.
-            if (moved || moved.error().kind == Error::Kind::partial) {
-                movedURLs.push_back(target);
-                log("Moved: %{public}@ -> %{public}@", item, target.str());
-            }
-            if (!moved) {
-                failureLines.push_back(name + ": " + moved.error().localizedDescription);
-                log("ERROR moving: %{public}@", moved.error().localizedDescription);
-            }
-        }
+    const auto outcome =
+        pasteMover_.move(request->items, request->destination, journal ? &*journal : nullptr);
+    if (!outcome.movedURLs.empty()) {
+        platform_.mainQueue.asyncAfter(
+            kRevealDelay, [this, urls = outcome.movedURLs] { revealMovedItems(urls); });
     }
-    if (!movedURLs.empty()) {
-        platform_.mainQueue.asyncAfter(kRevealDelay,
-                                       [this, movedURLs] { revealMovedItems(movedURLs); });
-    }
-    if (!failureLines.empty()) {
-        platform_.mainQueue.async([this, failureLines] { showMoveErrorAlert(failureLines); });
+    if (!outcome.failureLines.empty()) {
+        platform_.mainQueue.async(
+            [this, lines = outcome.failureLines] { showMoveErrorAlert(lines); });
     }
 }
 

@@ -2,6 +2,7 @@
 // The host application's one delegate: it owns the host's log, status item and update
 // controller, runs the launch sequence, and carries every host operation.
 
+#include "app/requests/PasteMover.h"
 #include "platform/Platform.h"
 #include "shared/RequestHandoff.h"
 
@@ -100,6 +101,7 @@ class AppDelegate final : public ApplicationDelegate, public Responder {
     Platform platform_;
     std::mutex createRequestsMutex_; // taken on arrival, on the socket's thread
     std::deque<handoff::CreateRequest> arrivedCreateRequests_;
+    PasteMover pasteMover_{platform_, log};
 };
 
 } // namespace orv

@@ -2,8 +2,11 @@
 
 #include "platform/linux/Environment.h"
 
+#include <algorithm>
+#include <atomic>
 #include <gio/gio.h>
 #include <memory>
+#include <mutex>
 #include <sys/stat.h>
 #include <thread>
 
@@ -185,7 +188,133 @@ std::optional<std::size_t> converse(Server& server, const Alert& alert,
     return answer;
 }
 
+// The percentage a bar shows: of the bytes, or of the items where nothing is copied.
+std::int32_t percentDone(const MoveProgressReport& report) {
+    const auto [done, total] =
+        report.bytesTotal > 0
+            ? std::pair{report.bytesDone, report.bytesTotal}
+            : std::pair{static_cast<std::int64_t>(report.itemsDone),
+                        static_cast<std::int64_t>(std::max<std::size_t>(report.itemsTotal, 1))};
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(done * 100 / total, 0, 100));
+}
+
+class ProgressNotification final : public ProgressDisplay {
+  public:
+    ProgressNotification(GDBusConnection* bus, std::string silent, const MoveProgressReport& first,
+                         std::function<void()> cancel)
+        : bus_(bus), silent_(std::move(silent)), pending_(first), onCancel_(std::move(cancel)),
+          thread_([this] { run(); }) {}
+
+    // The last report is sent before the thread ends.
+    ~ProgressNotification() override {
+        {
+            const std::lock_guard lock(mutex_);
+            ending_ = true;
+        }
+        g_main_context_wakeup(context_);
+        thread_.join();
+        g_main_context_unref(context_);
+    }
+
+    void update(const MoveProgressReport& report) override {
+        {
+            const std::lock_guard lock(mutex_);
+            pending_ = report;
+        }
+        g_main_context_wakeup(context_);
+    }
+
+  private:
+    void run() {
+        g_main_context_push_thread_default(context_);
+        Server server{bus_, nullptr, serviceOwner(bus_, nullptr)};
+        const bool usable = !server.name.empty() && server.name != silent_;
+        const bool actions = usable && offersActions(server);
+        const guint subscription =
+            !usable ? 0
+                    : g_dbus_connection_signal_subscribe(
+                          bus_, server.name.c_str(), kName, "ActionInvoked", kPath, nullptr,
+                          G_DBUS_SIGNAL_FLAGS_NONE,
+                          [](GDBusConnection*, const gchar*, const gchar*, const gchar*,
+                             const gchar*, GVariant* parameters, gpointer data) {
+                              auto* self = static_cast<ProgressNotification*>(data);
+                              guint32 id = 0;
+                              const gchar* action = nullptr;
+                              g_variant_get(parameters, "(u&s)", &id, &action);
+                              if (id != 0 && id == self->id_ && g_strcmp0(action, "cancel") == 0) {
+                                  self->onCancel_();
+                              }
+                          },
+                          this, nullptr);
+        for (;;) {
+            std::optional<MoveProgressReport> report;
+            bool ending = false;
+            {
+                const std::lock_guard lock(mutex_);
+                report.swap(pending_);
+                ending = ending_;
+            }
+            if (report && usable && !server.silent) {
+                notify(server, *report, actions);
+            } else if (ending) {
+                break;
+            } else {
+                g_main_context_iteration(context_, TRUE); // a report, a signal, or the end
+            }
+        }
+        if (subscription != 0) {
+            g_dbus_connection_signal_unsubscribe(bus_, subscription);
+        }
+        g_main_context_pop_thread_default(context_);
+    }
+
+    void notify(Server& server, const MoveProgressReport& report, bool actions) {
+        GVariantBuilder actionList;
+        g_variant_builder_init(&actionList, G_VARIANT_TYPE("as"));
+        if (actions && !report.finished) {
+            g_variant_builder_add(&actionList, "s", "cancel");
+            g_variant_builder_add(&actionList, "s", valid(report.cancelTitle).c_str());
+        }
+        GVariantBuilder hints;
+        g_variant_builder_init(&hints, G_VARIANT_TYPE("a{sv}"));
+        g_variant_builder_add(&hints, "{sv}", "value", g_variant_new_int32(percentDone(report)));
+        // A move under way stays on screen; its last report goes as the server's others do.
+        GVariant* reply =
+            server.call("Notify",
+                        g_variant_new("(susssasa{sv}i)", "Orvane+", id_.load(), "",
+                                      valid(report.title).c_str(), valid(report.detail).c_str(),
+                                      &actionList, &hints, report.finished ? -1 : 0),
+                        G_VARIANT_TYPE("(u)"));
+        if (reply != nullptr) {
+            guint32 id = 0;
+            g_variant_get(reply, "(u)", &id);
+            id_ = id;
+            g_variant_unref(reply);
+        }
+    }
+
+    GDBusConnection* bus_;
+    const std::string silent_;
+    GMainContext* context_ = g_main_context_new();
+    std::mutex mutex_;
+    std::optional<MoveProgressReport> pending_;
+    bool ending_ = false;
+    std::atomic<guint32> id_{0};
+    std::function<void()> onCancel_;
+    std::thread thread_; // last: it starts once everything above is in place
+};
+
 } // namespace
+
+std::unique_ptr<ProgressDisplay> DesktopNotifier::show(const MoveProgressReport& report,
+                                                       std::function<void()> cancel) {
+    GDBusConnection* connection = bus();
+    if (connection == nullptr) {
+        return nullptr;
+    }
+    return std::make_unique<ProgressNotification>(connection, silentServer_, report,
+                                                  std::move(cancel));
+}
 
 DesktopNotifier::~DesktopNotifier() {
     if (bus_ != nullptr) {

@@ -33,6 +33,12 @@ class DesktopNotifier final : public AlertNotifier {
     // without a session bus or a notification server, or with one that once left a call
     // unanswered: it is not waited for again.
     std::optional<std::size_t> show(const Alert& alert) override;
+    // One notification for the whole move, spoken to on a thread of its own so the moving main
+    // thread never waits for the bus: each report replaces the one before (replaces_id), with
+    // the "value" hint for servers that draw a bar and a Cancel action where the server offers
+    // actions; the last report stays for the server's usual time. Nullptr without a session bus.
+    std::unique_ptr<ProgressDisplay> show(const MoveProgressReport& report,
+                                          std::function<void()> cancel) override;
 
   private:
     GDBusConnection* bus();

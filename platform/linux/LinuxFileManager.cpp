@@ -206,11 +206,17 @@ Status LinuxFileManager::createFileExclusively(const Path& path, std::string_vie
 }
 
 Status LinuxFileManager::moveItem(const Path& source, const Path& destination,
-                                  MoveObserver* observer) {
+                                  MoveObserver* observer, MoveProgress* progress) {
     if (holdsNul(source) || holdsNul(destination)) {
         return nulError(holdsNul(source) ? source : destination);
     }
-    return orv::moveItem(moves_, source, destination, observer);
+    return orv::moveItem(moves_, source, destination, observer, progress);
+}
+
+std::int64_t LinuxFileManager::bytesToCopy(const Path& source, const Path& destinationFolder) {
+    return holdsNul(source) || holdsNul(destinationFolder)
+               ? 0
+               : orv::bytesToCopy(moves_, source, destinationFolder);
 }
 
 Interrupted LinuxFileManager::recoverInterruptedMove(const CopyRecord& record) {

@@ -27,7 +27,9 @@ class LinuxFileManager final : public FileManager {
     // A temporary file beside the target, renamed into place with RENAME_NOREPLACE (or linked,
     // on file systems without it), so the name is taken whole or not at all.
     Status createFileExclusively(const Path& path, std::string_view bytes) override;
-    Status moveItem(const Path& source, const Path& destination, MoveObserver* observer) override;
+    Status moveItem(const Path& source, const Path& destination, MoveObserver* observer,
+                    MoveProgress* progress) override;
+    std::int64_t bytesToCopy(const Path& source, const Path& destinationFolder) override;
     Interrupted recoverInterruptedMove(const CopyRecord& record) override;
     // The freedesktop.org trash of the item's own file system, which it is renamed into.
     Expected<Path> trashItem(const Path& path) override;

@@ -128,6 +128,11 @@ int LinuxAlertPresenter::runModal(const Alert& alert) {
     return kAlertFirstButtonReturn + static_cast<int>(*answer);
 }
 
+std::unique_ptr<ProgressDisplay> LinuxAlertPresenter::show(const MoveProgressReport& report,
+                                                           std::function<void()> cancel) {
+    return notifier_ != nullptr ? notifier_->show(report, std::move(cancel)) : nullptr;
+}
+
 Path LinuxLoginItems::entryPath() {
     return configHome().appending("autostart/orvane-host.desktop");
 }

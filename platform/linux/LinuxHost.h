@@ -6,6 +6,7 @@
 
 #include "platform/Application.h"
 #include "platform/Notifications.h"
+#include "platform/Progress.h"
 #include "platform/Services.h"
 #include "platform/linux/LinuxRunLoop.h"
 
@@ -83,20 +84,24 @@ class LinuxStatusBar final : public StatusBar {
 
 // Alerts are printed; with no one to answer, the last button (the safe choice, such as Cancel)
 // is taken, or the default button when the alert has none.
-// Where an alert reaches the user beyond the host's own output.
-class AlertNotifier {
+// Where an alert or a long move's progress reaches the user beyond the host's own output.
+class AlertNotifier : public ProgressPresenter {
   public:
-    virtual ~AlertNotifier() = default;
     // The index of the button that answers, or nullopt when the alert could not be shown.
     virtual std::optional<std::size_t> show(const Alert& alert) = 0;
+    using ProgressPresenter::show;
 };
 
-class LinuxAlertPresenter final : public AlertPresenter {
+class LinuxAlertPresenter final : public AlertPresenter, public ProgressPresenter {
   public:
     explicit LinuxAlertPresenter(const LinuxScreen& screen) : screen_(screen) {}
     // The alert is printed, and shown by `notifier` when there is one, which then answers;
     // else the last button answers.
     int runModal(const Alert& alert) override;
+    // A long move's progress, shown by `notifier` alone: printing it would only repeat the
+    // log's lines.
+    std::unique_ptr<ProgressDisplay> show(const MoveProgressReport& report,
+                                          std::function<void()> cancel) override;
     void setNotifier(AlertNotifier* notifier) { notifier_ = notifier; }
 
   private:

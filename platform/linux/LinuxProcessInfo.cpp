@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -32,6 +33,12 @@ std::string firstLine(const char* file) {
 
 std::int64_t LinuxProcessInfo::processIdentifier() {
     return getpid();
+}
+
+double LinuxProcessInfo::systemUptime() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
 std::string LinuxProcessInfo::machine() {

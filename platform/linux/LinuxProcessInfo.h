@@ -9,6 +9,7 @@ namespace orv::lnx {
 class LinuxProcessInfo final : public ProcessInfo {
   public:
     std::int64_t processIdentifier() override;
+    double systemUptime() override;
     std::string machine() override;
     std::string boot() override;
     std::optional<std::uint64_t> startOf(std::int64_t pid) override;

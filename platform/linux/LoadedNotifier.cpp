@@ -6,7 +6,7 @@
 
 namespace orv::lnx {
 
-std::optional<std::size_t> LoadedNotifier::show(const Alert& alert) {
+AlertNotifier* LoadedNotifier::notifier() {
     if (!tried_) {
         tried_ = true;
         const std::string path =
@@ -22,7 +22,16 @@ std::optional<std::size_t> LoadedNotifier::show(const Alert& alert) {
             notifier_.reset(make(&mainLoop_));
         }
     }
-    return notifier_ ? notifier_->show(alert) : std::nullopt;
+    return notifier_.get();
+}
+
+std::optional<std::size_t> LoadedNotifier::show(const Alert& alert) {
+    return notifier() != nullptr ? notifier_->show(alert) : std::nullopt;
+}
+
+std::unique_ptr<ProgressDisplay> LoadedNotifier::show(const MoveProgressReport& report,
+                                                      std::function<void()> cancel) {
+    return notifier() != nullptr ? notifier_->show(report, std::move(cancel)) : nullptr;
 }
 
 } // namespace orv::lnx

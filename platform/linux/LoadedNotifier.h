@@ -17,8 +17,13 @@ class LoadedNotifier final : public AlertNotifier {
     LoadedNotifier(LinuxRunLoop& mainLoop, std::string plugin, const Log& log)
         : mainLoop_(mainLoop), plugin_(std::move(plugin)), log_(log) {}
     std::optional<std::size_t> show(const Alert& alert) override;
+    std::unique_ptr<ProgressDisplay> show(const MoveProgressReport& report,
+                                          std::function<void()> cancel) override;
 
   private:
+    // The plugin's notifier, loaded at the first call; nullptr when it cannot be.
+    AlertNotifier* notifier();
+
     LinuxRunLoop& mainLoop_;
     std::string plugin_;
     Log log_;

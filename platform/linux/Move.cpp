@@ -51,12 +51,13 @@ bool copyExtendedAttributes(int from, int to) {
     return true;
 }
 
-// Copies `length` bytes at `offset`, the same offset in both files.
-bool copyRange(int from, int to, off_t offset, off_t length) {
+// Copies `length` bytes at `offset`, the same offset in both files, telling `progress` of
+// each piece; its refusal fails the copy with ECANCELED.
+bool copyRange(int from, int to, off_t offset, off_t length, MoveProgress* progress) {
     off_t in = offset, out = offset;
     bool kernelCopy = true;
     while (length > 0) {
-        const auto chunk = static_cast<std::size_t>(std::min<off_t>(length, 1 << 30));
+        const auto chunk = static_cast<std::size_t>(std::min<off_t>(length, kCopyPiece));
         ssize_t n = -1;
         if (kernelCopy) {
             n = copy_file_range(from, &in, to, &out, chunk, 0);
@@ -79,19 +80,23 @@ bool copyRange(int from, int to, off_t offset, off_t length) {
             return n == 0; // the file got shorter meanwhile: what is there is copied
         }
         length -= n;
+        if (progress != nullptr && !progress->proceed(n)) {
+            errno = ECANCELED;
+            return false;
+        }
     }
     return true;
 }
 
 // The data of a regular file, holes kept as holes.
-bool copyData(int from, int to, const struct stat& st) {
+bool copyData(int from, int to, const struct stat& st, MoveProgress* progress) {
     if (st.st_blocks * 512 >= st.st_size) {
-        return copyRange(from, to, 0, st.st_size); // no holes worth looking for
+        return copyRange(from, to, 0, st.st_size, progress); // no holes worth looking for
     }
     off_t data = 0;
     while ((data = lseek(from, data, SEEK_DATA)) >= 0) {
         const off_t hole = lseek(from, data, SEEK_HOLE);
-        if (hole < 0 || !copyRange(from, to, data, hole - data)) {
+        if (hole < 0 || !copyRange(from, to, data, hole - data, progress)) {
             return false;
         }
         data = hole;
@@ -113,7 +118,7 @@ bool applyMetadata(const std::string& path, const struct stat& st, bool isLink) 
 }
 
 bool copyFile(const std::string& from, const std::string& to, const struct stat& st,
-              const std::function<void(FileIdentity)>& created) {
+              const std::function<void(FileIdentity)>& created, MoveProgress* progress) {
     const Fd in(open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     if (in.fd < 0) {
         return false;
@@ -124,7 +129,7 @@ bool copyFile(const std::string& from, const std::string& to, const struct stat&
         return false;
     }
     created(identityOf(made));
-    return copyData(in.fd, out.fd, st) && copyExtendedAttributes(in.fd, out.fd);
+    return copyData(in.fd, out.fd, st, progress) && copyExtendedAttributes(in.fd, out.fd);
 }
 
 } // namespace
@@ -136,7 +141,8 @@ Status LinuxMoveSystem::renameNoReplace(const Path& from, const Path& to) {
 }
 
 Status LinuxMoveSystem::copyItem(const Path& from, const Path& to,
-                                 const std::function<void(FileIdentity)>& created) {
+                                 const std::function<void(FileIdentity)>& created,
+                                 MoveProgress* progress) {
     const std::string& source = from.str();
     const std::string& target = to.str();
     struct stat st {};
@@ -145,7 +151,7 @@ Status LinuxMoveSystem::copyItem(const Path& from, const Path& to,
     }
     bool copied = false;
     if (S_ISREG(st.st_mode)) {
-        copied = copyFile(source, target, st, created);
+        copied = copyFile(source, target, st, created, progress);
     } else if (S_ISLNK(st.st_mode)) {
         std::vector<char> link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) +
                                1);

@@ -11,9 +11,11 @@ class LinuxMoveSystem : public posix::PosixMoveSystem {
     // system that cannot promise not to replace is unsupported.
     Status renameNoReplace(const Path& from, const Path& to) override;
     // Data with copy_file_range (sendfile, then read and write, where that cannot), holes
-    // kept by SEEK_DATA and SEEK_HOLE; FIFOs, sockets and devices with mknod.
+    // kept by SEEK_DATA and SEEK_HOLE, in pieces of kCopyPiece; FIFOs, sockets and devices
+    // with mknod.
     Status copyItem(const Path& from, const Path& to,
-                    const std::function<void(FileIdentity)>& created) override;
+                    const std::function<void(FileIdentity)>& created,
+                    MoveProgress* progress) override;
     Status finishFolder(const Path& from, const Path& to) override;
 };
 

@@ -9,6 +9,7 @@
 
 #ifdef __OBJC__
 #import <Foundation/Foundation.h>
+#import <dispatch/dispatch.h>
 
 @class ORVApplicationDelegate;
 NS_ASSUME_NONNULL_BEGIN
@@ -39,6 +40,7 @@ class MacApplication final : public Application {
     NotificationCenter& notifications_;
     ApplicationDelegate* delegate_ = nullptr;
     ORVApplicationDelegate* _Nullable adaptor_ = nil;
+    dispatch_source_t _Nullable termination_ = nil; // SIGTERM, heard off the main thread
     AppKitPresenter presenter_{*this};
 };
 

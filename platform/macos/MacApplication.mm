@@ -2,6 +2,8 @@
 
 #include "platform/macos/Cocoa.h"
 
+#include <csignal>
+
 // The application delegate AppKit talks to: it hands every event to the portable delegate.
 @interface ORVApplicationDelegate : NSObject <NSApplicationDelegate>
 - (nonnull instancetype)initWithApplication:(orv::mac::MacApplication*)application;
@@ -97,6 +99,18 @@ int MacApplication::run() {
                                            });
     CFRunLoopAddObserver(CFRunLoopGetMain(), observer, kCFRunLoopCommonModes);
     CFRelease(observer);
+    // The session ends us with SIGTERM; heard on a queue of its own, it stops a move that
+    // holds the main thread at its next safe point, and then the application terminates.
+    signal(SIGTERM, SIG_IGN);
+    termination_ = dispatch_source_create(DISPATCH_SOURCE_TYPE_SIGNAL, SIGTERM, 0,
+                                          dispatch_get_global_queue(QOS_CLASS_USER_INITIATED, 0));
+    dispatch_source_set_event_handler(termination_, ^{
+      requestTermination();
+      dispatch_async(dispatch_get_main_queue(), ^{
+        [NSApp terminate:nil];
+      });
+    });
+    dispatch_resume(termination_);
     [NSApp run];
     return 0;
 }

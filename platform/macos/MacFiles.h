@@ -12,9 +12,11 @@ class MacMoveSystem final : public posix::PosixMoveSystem {
     // renamex_np(RENAME_EXCL); ENOTSUP from a file system that cannot is unsupported.
     Status renameNoReplace(const Path& from, const Path& to) override;
     // A file: made here, then fcopyfile (data with its holes, mode, times, extended
-    // attributes, ACL); a link: copyfile with COPYFILE_NOFOLLOW; a FIFO or device: mknod.
+    // attributes, ACL), its progress heard through the copy's status callback; a link:
+    // copyfile with COPYFILE_NOFOLLOW; a FIFO or device: mknod.
     Status copyItem(const Path& from, const Path& to,
-                    const std::function<void(FileIdentity)>& created) override;
+                    const std::function<void(FileIdentity)>& created,
+                    MoveProgress* progress) override;
     // copyfile of the folder's own attributes (COPYFILE_STAT and COPYFILE_METADATA).
     Status finishFolder(const Path& from, const Path& to) override;
 };
@@ -36,7 +38,9 @@ class MacFileManager final : public FileManager {
     // NSDataWritingWithoutOverwriting into a hidden name beside, then renamex_np(RENAME_EXCL)
     // (a hard link where the file system cannot): the name is taken whole or not at all.
     Status createFileExclusively(const Path& path, std::string_view bytes) override;
-    Status moveItem(const Path& source, const Path& destination, MoveObserver* observer) override;
+    Status moveItem(const Path& source, const Path& destination, MoveObserver* observer,
+                    MoveProgress* progress) override;
+    std::int64_t bytesToCopy(const Path& source, const Path& destinationFolder) override;
     Interrupted recoverInterruptedMove(const CopyRecord& record) override;
     Expected<Path> trashItem(const Path& path) override;
     Expected<std::vector<std::string>> contentsOfDirectory(const Path& folder) override;

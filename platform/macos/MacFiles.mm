@@ -29,8 +29,35 @@ Status MacMoveSystem::renameNoReplace(const Path& from, const Path& to) {
     return error;
 }
 
+namespace {
+
+// What the copy's status callback needs: whom to tell, and how much it had been told.
+struct CopyWatch {
+    MoveProgress* progress;
+    off_t told = 0;
+};
+
+// Called by copyfile as the data goes: each new piece is told, and a refusal quits the copy
+// (copyfile then fails with ECANCELED).
+int copyStatus(int what, int stage, copyfile_state_t state, const char*, const char*, void* ctx) {
+    if (what != COPYFILE_COPY_DATA || stage != COPYFILE_PROGRESS) {
+        return COPYFILE_CONTINUE;
+    }
+    auto* watch = static_cast<CopyWatch*>(ctx);
+    off_t copied = 0;
+    if (copyfile_state_get(state, COPYFILE_STATE_COPIED, &copied) != 0 || copied <= watch->told) {
+        return COPYFILE_CONTINUE;
+    }
+    const off_t piece = copied - watch->told;
+    watch->told = copied;
+    return watch->progress->proceed(piece) ? COPYFILE_CONTINUE : COPYFILE_QUIT;
+}
+
+} // namespace
+
 Status MacMoveSystem::copyItem(const Path& from, const Path& to,
-                               const std::function<void(FileIdentity)>& created) {
+                               const std::function<void(FileIdentity)>& created,
+                               MoveProgress* progress) {
     struct stat st {};
     if (lstat(from.str().c_str(), &st) != 0) {
         return moveError(errno, "Couldn’t look at", from);
@@ -43,8 +70,21 @@ Status MacMoveSystem::copyItem(const Path& from, const Path& to,
             return moveError(errno, "Couldn’t copy", from);
         }
         created(posix::identityOf(made));
-        return moveResult(fcopyfile(in.fd, out.fd, nullptr, COPYFILE_ALL | COPYFILE_DATA_SPARSE),
-                          "Couldn’t copy", from);
+        copyfile_state_t state = nullptr;
+        CopyWatch watch{progress};
+        if (progress != nullptr) {
+            state = copyfile_state_alloc();
+            copyfile_state_set(state, COPYFILE_STATE_STATUS_CB,
+                               reinterpret_cast<const void*>(&copyStatus));
+            copyfile_state_set(state, COPYFILE_STATE_STATUS_CTX, &watch);
+        }
+        const int copied = fcopyfile(in.fd, out.fd, state, COPYFILE_ALL | COPYFILE_DATA_SPARSE);
+        const int error = errno;
+        if (state != nullptr) {
+            copyfile_state_free(state);
+        }
+        errno = error;
+        return moveResult(copied, "Couldn’t copy", from);
     }
     const int copied =
         S_ISLNK(st.st_mode)
@@ -127,12 +167,18 @@ Status MacFileManager::createFileExclusively(const Path& path, std::string_view 
     return placed;
 }
 
-Status MacFileManager::moveItem(const Path& source, const Path& destination,
-                                MoveObserver* observer) {
+Status MacFileManager::moveItem(const Path& source, const Path& destination, MoveObserver* observer,
+                                MoveProgress* progress) {
     if (holdsNul(source) || holdsNul(destination)) {
         return nulError(holdsNul(source) ? source : destination);
     }
-    return orv::moveItem(moves_, source, destination, observer);
+    return orv::moveItem(moves_, source, destination, observer, progress);
+}
+
+std::int64_t MacFileManager::bytesToCopy(const Path& source, const Path& destinationFolder) {
+    return holdsNul(source) || holdsNul(destinationFolder)
+               ? 0
+               : orv::bytesToCopy(moves_, source, destinationFolder);
 }
 
 Interrupted MacFileManager::recoverInterruptedMove(const CopyRecord& record) {

@@ -11,6 +11,7 @@
 #ifdef __OBJC__
 #include "platform/macos/MacApplication.h"
 #include "platform/macos/MacImages.h"
+#include "platform/macos/MacProgress.h"
 
 namespace orv::mac {
 
@@ -38,6 +39,7 @@ class MacPlatform {
     MacStatusBar statusBar_{application_.presenter()};
     MacGraphics graphics_;
     MacAlertPresenter alerts_;
+    MacProgressPresenter progress_;
     MacLoginItems loginItems_;
     MacAccessibility accessibility_;
     MacFinderExtensionSettings finderExtension_;

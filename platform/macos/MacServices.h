@@ -49,6 +49,7 @@ class MacSleeper final : public Sleeper {
 class MacProcessInfo final : public ProcessInfo {
   public:
     std::int64_t processIdentifier() override;
+    double systemUptime() override;
     std::string machine() override;
     std::string boot() override;
     std::optional<std::uint64_t> startOf(std::int64_t pid) override;

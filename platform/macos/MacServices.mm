@@ -63,6 +63,10 @@ std::int64_t MacProcessInfo::processIdentifier() {
     return NSProcessInfo.processInfo.processIdentifier;
 }
 
+double MacProcessInfo::systemUptime() {
+    return NSProcessInfo.processInfo.systemUptime;
+}
+
 std::string MacProcessInfo::machine() {
     uuid_t id = {};
     const timespec wait = {1, 0};

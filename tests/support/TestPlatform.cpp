@@ -18,8 +18,14 @@ Status FakeFileManager::createFileExclusively(const Path& path, std::string_view
 }
 
 Status FakeFileManager::moveItem(const Path& source, const Path& destination,
-                                 MoveObserver* observer) {
+                                 MoveObserver* observer, MoveProgress* progress) {
     record("move " + source.str() + " -> " + destination.str());
+    for (std::int64_t left = copies.count(source) != 0 ? copies[source] : 0;
+         progress != nullptr && left > 0; left -= kCopyPiece) {
+        if (!progress->proceed(std::min(left, kCopyPiece))) {
+            return stoppedMoveError(source, destination);
+        }
+    }
     journaledMoves += observer != nullptr ? 1 : 0;
     if (const auto error = moveErrors.find(source); error != moveErrors.end()) {
         if (error->second.kind == Error::Kind::partial) {

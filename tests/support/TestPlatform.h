@@ -45,8 +45,9 @@ struct FakeFileManager final : FileManager, Recorder {
     std::set<Path> failingWrites; // writes to these fail
     std::set<Path> unreadable;    // reads of these fail
     int containerQueries = 0;
-    int journaledMoves = 0;           // moves given an observer to record their copies
-    std::map<Path, Error> moveErrors; // what moving these answers (after moving, when partial)
+    int journaledMoves = 0;              // moves given an observer to record their copies
+    std::map<Path, Error> moveErrors;    // what moving these answers (after moving, when partial)
+    std::map<Path, std::int64_t> copies; // items on another volume, and the bytes each copies
     // Runs just before an exclusive create, as another process racing for the name would.
     std::function<void(const Path&)> beforeCreate = [](const Path&) {};
 
@@ -83,7 +84,12 @@ struct FakeFileManager final : FileManager, Recorder {
     bool fileExists(const Path& path) override { return isDirectory(path).has_value(); }
     Status createFileExclusively(const Path& path, std::string_view bytes) override;
     // Every move is recorded, done or not. A removal takes what lies below a folder too.
-    Status moveItem(const Path& source, const Path& destination, MoveObserver*) override;
+    // An item of `copies` tells `progress` of its data in pieces, and stops when it says so.
+    Status moveItem(const Path& source, const Path& destination, MoveObserver*,
+                    MoveProgress* progress) override;
+    std::int64_t bytesToCopy(const Path& source, const Path&) override {
+        return copies.count(source) != 0 ? copies[source] : 0;
+    }
     // What recovering a move answers.
     Interrupted interrupted = Interrupted::nothing;
     Interrupted recoverInterruptedMove(const CopyRecord& move) override {
@@ -282,6 +288,30 @@ struct FakeAlertPresenter final : AlertPresenter, Recorder {
     }
 };
 
+// Records each report shown as "progress <title>|<detail>|<bytes done>/<total>", and keeps
+// the cancel of the move shown last.
+struct FakeProgressPresenter final : ProgressPresenter, Recorder {
+    using Recorder::Recorder;
+    std::vector<MoveProgressReport> reports;
+    std::function<void()> cancel;
+    struct Display final : ProgressDisplay {
+        FakeProgressPresenter& presenter;
+        explicit Display(FakeProgressPresenter& presenter) : presenter(presenter) {}
+        void update(const MoveProgressReport& report) override { presenter.heard(report); }
+    };
+    std::unique_ptr<ProgressDisplay> show(const MoveProgressReport& report,
+                                          std::function<void()> stop) override {
+        cancel = std::move(stop);
+        heard(report);
+        return std::make_unique<Display>(*this);
+    }
+    void heard(const MoveProgressReport& report) {
+        reports.push_back(report);
+        record("progress " + report.title + "|" + report.detail + "|" +
+               std::to_string(report.bytesDone) + "/" + std::to_string(report.bytesTotal));
+    }
+};
+
 struct FakeLoginItems final : LoginItemService, Recorder {
     using Recorder::Recorder;
     bool fail = false;
@@ -344,6 +374,9 @@ struct FakeScriptRunner final : ScriptRunner, Recorder {
 struct FakeProcessInfo final : ProcessInfo {
     std::map<std::int64_t, std::uint64_t> running{{100, 7}};
     std::int64_t processIdentifier() override { return 100; }
+    // Each look at the clock finds it `tick` seconds on.
+    double uptime = 0, tick = 0;
+    double systemUptime() override { return uptime += tick; }
     std::string machine() override { return "machine"; }
     std::string boot() override { return "boot"; }
     std::optional<std::uint64_t> startOf(std::int64_t pid) override {
@@ -389,6 +422,7 @@ struct TestPlatform {
     FakeStatusBar statusBar{events};
     lnx::LinuxGraphics graphics;
     FakeAlertPresenter alerts{events};
+    FakeProgressPresenter progress{events};
     FakeLoginItems loginItems{events};
     FakeAccessibility accessibility;
     FakeFinderExtensionSettings finderExtension{events};
@@ -401,7 +435,7 @@ struct TestPlatform {
         // clang-format off
         return Platform{files, pasteboard, workspace, suites, processes, log, bundle, finder,
                         symbols, standardDefaults, mainQueue, userInitiatedQueue, notifications,
-                        application, statusBar, graphics, alerts, loginItems, accessibility,
+                        application, statusBar, graphics, alerts, progress, loginItems, accessibility,
                         finderExtension, updater, scripts, sleeper, processInfo};
         // clang-format on
     }

@@ -107,9 +107,9 @@ TEST_F(PlatformContractTest, MovesNeverReplaceAndRemovalTakesAFolderWhole) {
     fs::create_directories((dir / "a/inner").str());
     writeFile(dir / "a/inner/f", "f");
     writeFile(dir / "b", "b");
-    EXPECT_EQ(files.moveItem(dir / "b", dir / "a", nullptr).error().kind,
+    EXPECT_EQ(files.moveItem(dir / "b", dir / "a", nullptr, nullptr).error().kind,
               Error::Kind::alreadyExists);
-    ASSERT_TRUE(files.moveItem(dir / "a", dir / "c", nullptr));
+    ASSERT_TRUE(files.moveItem(dir / "a", dir / "c", nullptr, nullptr));
     EXPECT_EQ(readFile(dir / "c/inner/f"), "f");
     ASSERT_TRUE(files.removeItem(dir / "c"));
     EXPECT_EQ(countEntries(dir.path()), 1u);
@@ -117,8 +117,9 @@ TEST_F(PlatformContractTest, MovesNeverReplaceAndRemovalTakesAFolderWhole) {
     // A path holding NUL is refused, never cut short.
     const Path nul((dir / "b").str() + std::string("\0/x", 3));
     EXPECT_FALSE(files.readUTF8(nul) || files.writeUTF8(nul, "x", WriteMode::atomic) ||
-                 files.createFileExclusively(nul, "x") || files.moveItem(dir / "b", nul, nullptr) ||
-                 files.removeItem(nul) || files.fileExists(nul) || files.isDirectory(nul));
+                 files.createFileExclusively(nul, "x") ||
+                 files.moveItem(dir / "b", nul, nullptr, nullptr) || files.removeItem(nul) ||
+                 files.fileExists(nul) || files.isDirectory(nul));
     EXPECT_EQ(readFile(dir / "b"), "b");
 }
 

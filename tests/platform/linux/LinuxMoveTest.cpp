@@ -53,10 +53,12 @@ struct HookedSystem : LinuxMoveSystem {
     std::string failCopyOf;   // the item of this name cannot be copied
 
     Status copyItem(const Path& from, const Path& to,
-                    const std::function<void(FileIdentity)>& created) override {
+                    const std::function<void(FileIdentity)>& created,
+                    MoveProgress* progress) override {
         hook("copy", from);
-        return from.lastComponent() == failCopyOf ? Status(Error{EIO, "Input/output error"})
-                                                  : LinuxMoveSystem::copyItem(from, to, created);
+        return from.lastComponent() == failCopyOf
+                   ? Status(Error{EIO, "Input/output error"})
+                   : LinuxMoveSystem::copyItem(from, to, created, progress);
     }
     Status makeFolder(const Path& path) override {
         hook("mkdir", path);

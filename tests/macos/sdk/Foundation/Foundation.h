@@ -114,6 +114,7 @@ extern "C" SEL NSSelectorFromString(NSString* aSelectorName);
 @interface NSProcessInfo : NSObject
 @property(class, readonly, strong) NSProcessInfo* processInfo;
 @property(readonly) int processIdentifier;
+@property(readonly) NSTimeInterval systemUptime;
 @end
 
 @interface NSTask : NSObject
@@ -168,6 +169,26 @@ typedef NSString* NSNotificationName;
 @property(class, readonly, strong) NSNotificationCenter* defaultCenter;
 - (id<NSObject>)addObserverForName:(nullable NSNotificationName)name object:(nullable id)obj queue:(nullable NSOperationQueue*)queue usingBlock:(void (^)(NSNotification* notification))block;
 - (void)removeObserver:(id)observer;
+@end
+
+// NSProgress
+typedef NSString* NSProgressKind;
+typedef NSString* NSProgressFileOperationKind;
+typedef NSString* NSProgressUserInfoKey;
+extern NSProgressKind const NSProgressKindFile;
+extern NSProgressFileOperationKind const NSProgressFileOperationKindCopying;
+
+@interface NSProgress : NSObject
+- (instancetype)initWithParent:(nullable NSProgress*)parentProgressOrNil userInfo:(nullable NSDictionary<NSProgressUserInfoKey, id>*)userInfoOrNil;
+@property int64_t totalUnitCount, completedUnitCount;
+@property(getter=isCancellable) BOOL cancellable;
+@property(getter=isPausable) BOOL pausable;
+@property(nullable, copy) void (^cancellationHandler)(void);
+@property(nullable, copy) NSProgressKind kind;
+@property(nullable, copy) NSProgressFileOperationKind fileOperationKind;
+@property(nullable, copy) NSURL* fileURL;
+- (void)publish;
+- (void)unpublish;
 @end
 
 NS_ASSUME_NONNULL_END
