@@ -93,15 +93,22 @@ bool copyData(int from, int to, const struct stat& st, MoveProgress* progress) {
     if (st.st_blocks * 512 >= st.st_size) {
         return copyRange(from, to, 0, st.st_size, progress); // no holes worth looking for
     }
-    off_t data = 0;
+    // A hole is told as copied when it is passed over, so the progress ends at the file's size.
+    const auto pass = [progress](off_t bytes) {
+        const bool go = progress == nullptr || bytes == 0 || progress->proceed(bytes);
+        errno = go ? errno : ECANCELED;
+        return go;
+    };
+    off_t data = 0, done = 0;
     while ((data = lseek(from, data, SEEK_DATA)) >= 0) {
         const off_t hole = lseek(from, data, SEEK_HOLE);
-        if (hole < 0 || !copyRange(from, to, data, hole - data, progress)) {
+        if (hole < 0 || !pass(data - done) || !copyRange(from, to, data, hole - data, progress)) {
             return false;
         }
-        data = hole;
+        data = done = hole;
     }
-    return (errno == ENXIO || data >= 0) && ftruncate(to, st.st_size) == 0;
+    return (errno == ENXIO || data >= 0) && pass(st.st_size - done) &&
+           ftruncate(to, st.st_size) == 0;
 }
 
 // Owner (when we may), mode and times, as mv keeps them. Times last: setting the others

@@ -168,5 +168,57 @@ TEST_F(ProgramsTest, AHostWaitingForTheNotifierToAnswerServesRequestsAndEndsOnSi
     EXPECT_THAT(host->out(), HasSubstr("-> Cancel"));
 }
 
+// 20,000 files on tmpfs between two small items, pasted onto the disk: one notification shows
+// the move, and its Cancel, or SIGTERM, stops it with every item whole in one place.
+TEST_F(ProgramsTest, ALongPasteStoppedByItsNotificationOrBySigtermLosesNothing) {
+    ORVANE_REQUIRE_PROGRAM("dbus-run-session");
+    for (const bool sigterm : {false, true}) {
+        TempDir shm("/dev/shm");
+        const Path many = shm.path().appending("many"), dest = work(sigterm ? "d2" : "d1");
+        fs::create_directories(many.str());
+        fs::create_directories(dest.str());
+        for (int i = 0; i < 20000; ++i) {
+            writeFile(many.appending(std::to_string(i)), std::string(4096, 'x'));
+        }
+        writeFile(shm.path().appending("a.txt"), "a");
+        writeFile(shm.path().appending("c.txt"), "c");
+        RunningProgram bus(
+            Path("/usr/bin/dbus-run-session"),
+            {"--", "python3", ORVANE_NOTIFICATION_SERVER, "actions", sigterm ? "never" : "cancel"},
+            {}, dir.path(), dir / "home");
+        ASSERT_TRUE(eventually([&] { return bus.out().find('\n') != std::string::npos; }));
+        env["DBUS_SESSION_BUS_ADDRESS"] = bus.out().substr(6, bus.out().find('\n') - 6);
+        startHost();
+        finder({"run", "cutItems:", "--", shm.path().str() + "/a.txt", many.str(),
+                shm.path().str() + "/c.txt"});
+        finder({"run", "pasteItems:", "--select", dest.str()});
+        ASSERT_TRUE(eventually([&] {
+            return bus.out().find("|cancel Cancel") != std::string::npos;
+        })) << bus.out()
+            << log();
+        EXPECT_THAT(bus.out(),
+                    HasSubstr("Moving to “" + dest.lastComponent() + "”|“many”: item 2 of 3"));
+        if (sigterm) {
+            ::kill(host->pid(), SIGTERM);
+            EXPECT_EQ(host->wait(20), 0) << "ended before the move would have";
+        }
+        const auto stopped = "ERROR moving: “many” couldn’t be moved to “" + dest.str() +
+                             "” because the move was stopped.";
+        ASSERT_TRUE(eventually([&] { return log().find(stopped) != std::string::npos; })) << log();
+        EXPECT_EQ(readFile(dest.appending("a.txt")), "a");
+        EXPECT_EQ(countEntries(dest), 1u) << "neither the folder nor its hidden copy";
+        EXPECT_EQ(countEntries(many), 20000u);
+        EXPECT_EQ(readFile(shm.path().appending("c.txt")), "c");
+        if (!sigterm) {
+            EXPECT_TRUE(eventually([&] {
+                return bus.out().find("Moved 1 of 3 items to “d1”|Left where they were: many, "
+                                      "c.txt||7") != std::string::npos;
+            })) << bus.out();
+            ::kill(host->pid(), SIGTERM);
+            EXPECT_EQ(host->wait(20), 0);
+        }
+    }
+}
+
 } // namespace
 } // namespace orv::test

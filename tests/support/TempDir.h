@@ -17,8 +17,9 @@ namespace orv::test {
 
 class TempDir {
   public:
-    TempDir() {
-        auto pattern = (std::filesystem::temp_directory_path() / "orvane-test-XXXXXX").string();
+    // In `parent`, or the temporary folder.
+    explicit TempDir(std::filesystem::path parent = std::filesystem::temp_directory_path()) {
+        auto pattern = (parent / "orvane-test-XXXXXX").string();
         path_ =
             Path(mkdtemp(pattern.data()) ? pattern : throw std::runtime_error("mkdtemp failed"));
     }

@@ -288,28 +288,24 @@ struct FakeAlertPresenter final : AlertPresenter, Recorder {
     }
 };
 
-// Records each report shown as "progress <title>|<detail>|<bytes done>/<total>", and keeps
-// the cancel of the move shown last.
-struct FakeProgressPresenter final : ProgressPresenter, Recorder {
-    using Recorder::Recorder;
+// Keeps each report shown; `cancels`: the user cancels as soon as the move shows.
+struct FakeProgressPresenter final : ProgressPresenter {
     std::vector<MoveProgressReport> reports;
-    std::function<void()> cancel;
+    bool cancels = false;
     struct Display final : ProgressDisplay {
         FakeProgressPresenter& presenter;
         explicit Display(FakeProgressPresenter& presenter) : presenter(presenter) {}
         void update(const MoveProgressReport& report) override { presenter.heard(report); }
     };
     std::unique_ptr<ProgressDisplay> show(const MoveProgressReport& report,
-                                          std::function<void()> stop) override {
-        cancel = std::move(stop);
+                                          std::function<void()> cancel) override {
         heard(report);
+        if (cancels) {
+            cancel();
+        }
         return std::make_unique<Display>(*this);
     }
-    void heard(const MoveProgressReport& report) {
-        reports.push_back(report);
-        record("progress " + report.title + "|" + report.detail + "|" +
-               std::to_string(report.bytesDone) + "/" + std::to_string(report.bytesTotal));
-    }
+    void heard(const MoveProgressReport& report) { reports.push_back(report); }
 };
 
 struct FakeLoginItems final : LoginItemService, Recorder {
@@ -422,7 +418,7 @@ struct TestPlatform {
     FakeStatusBar statusBar{events};
     lnx::LinuxGraphics graphics;
     FakeAlertPresenter alerts{events};
-    FakeProgressPresenter progress{events};
+    FakeProgressPresenter progress;
     FakeLoginItems loginItems{events};
     FakeAccessibility accessibility;
     FakeFinderExtensionSettings finderExtension{events};

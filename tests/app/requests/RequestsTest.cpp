@@ -125,6 +125,42 @@ TEST_F(RequestsTest, APartlyMovedItemIsRevealedAndNothingMovedRevealsNothing) {
                          "gone2: “gone2” couldn’t be moved because it no longer exists.");
 }
 
+// /src/a and /src/dir copy 20 and 40 MiB; each look at the clock finds it 0.05 s on (quick),
+// or 0.3 s on; the user cancels at the first report, or the session ends before the paste.
+TEST_F(RequestsTest, ALongPasteShowsItsProgressOnlyAndAStopLeavesWhatItDidNotMove) {
+    system.bundle.strings = {{"progress.done", "Moved %@ of %@ to %@"},
+                             {"progress.stayed", "Left: %@"}};
+    enum Row { quick, slow, cancelled, terminated };
+    for (const Row row : {quick, slow, cancelled, terminated}) {
+        system.files.files = {{Path("/src/a"), "a"}, {Path("/src/dir/inner"), "i"}};
+        system.files.directories = {Path("/src"), Path("/src/dir"), Path("/dest")};
+        system.files.copies = {{Path("/src/a"), 20 << 20}, {Path("/src/dir"), 40 << 20}};
+        system.processInfo.tick = row == quick ? 0.05 : 0.3;
+        system.progress.reports.clear();
+        system.progress.cancels = row == cancelled;
+        if (row == terminated) {
+            system.application.requestTermination();
+        }
+        system.log.lines.clear();
+        paste("/src/a\n/src/dir", "/dest");
+        const auto& reports = system.progress.reports;
+        EXPECT_EQ(reports.empty(), row == quick || row == terminated) << row;
+        for (std::size_t i = 1; i < reports.size(); ++i) {
+            EXPECT_LE(reports[i - 1].bytesDone, reports[i].bytesDone) << row;
+        }
+        const bool stopped = row == cancelled || row == terminated;
+        if (!reports.empty()) {
+            EXPECT_EQ(reports.back().bytesDone, reports.back().bytesTotal);
+            EXPECT_EQ(reports.back().title,
+                      stopped ? "Moved 0 of 2 to dest" : "Moved 2 of 2 to dest");
+            EXPECT_EQ(reports.back().detail, stopped ? "Left: a, dir" : "");
+        }
+        EXPECT_EQ(system.files.fileExists(Path("/src/a")), stopped) << row;
+        const std::string why = " couldn’t be moved to “/dest” because the move was stopped.";
+        EXPECT_EQ(alerted(), stopped ? "a: “a”" + why + "\ndir: “dir”" + why : "") << row;
+    }
+}
+
 TEST_F(RequestsTest, ABlankCutListIsClearedSilentlyAndNoDestinationLeavesTheCut) {
     paste("", "/dest");
     EXPECT_THAT(system.log.lines,

@@ -79,6 +79,13 @@ struct HookedSystem : LinuxMoveSystem {
     }
 };
 
+// Answers each piece of a copy's progress as `decide` does.
+struct Progress final : MoveProgress {
+    std::function<bool(std::int64_t)> decide;
+    explicit Progress(std::function<bool(std::int64_t)> decide) : decide(std::move(decide)) {}
+    bool proceed(std::int64_t bytes) override { return decide(bytes); }
+};
+
 // Hooks `step` of the item called `name` (any item when empty) to run `then`.
 auto at(std::string_view step, std::string name, std::function<void()> then) {
     return [step, name, then](std::string_view s, const Path& p) {
@@ -166,10 +173,17 @@ TEST_F(LinuxMoveTest, AcrossFileSystemsEverythingIsKeptAsMvKeepsIt) {
     const std::string longName(255, 'n'); // as long as a name can be
     writeFile(shm.appending(longName), "long");
 
+    // Its progress ends at what was measured: the data once per file, holes included.
+    const std::int64_t data = 1 + 100000 + (128 << 20);
+    EXPECT_EQ(bytesToCopy(system, tree, dir.path()), data);
+    EXPECT_EQ(bytesToCopy(system, tree, shm), 0) << "a rename copies nothing";
+    std::int64_t told = 0;
+    Progress progress([&](std::int64_t bytes) { return (told += bytes) <= data + 4; });
     for (const auto& name : {std::string("tree"), longName}) {
-        const auto moved = moveItem(system, shm.appending(name), dir / name);
+        const auto moved = moveItem(system, shm.appending(name), dir / name, nullptr, &progress);
         ASSERT_TRUE(moved) << moved.error().localizedDescription;
     }
+    EXPECT_EQ(told, data + 4);
     EXPECT_THAT(namesIn(shm), IsEmpty()) << "the sources are gone";
     EXPECT_THAT(namesIn(dir.path()), ElementsAre(longName, "tree")) << "no hidden copy is left";
     const Path copy = dir / "tree";
@@ -187,6 +201,22 @@ TEST_F(LinuxMoveTest, AcrossFileSystemsEverythingIsKeptAsMvKeepsIt) {
     char value[8] = {};
     EXPECT_TRUE(!xattrs ||
                 getxattr(copy.appending("a.txt").str().c_str(), "user.orvane", value, 8) == 4);
+}
+
+TEST_F(LinuxMoveTest, AMoveStoppedBetweenEntriesOrInsideAFileLeavesTheSourceWholeAndNoCopy) {
+    writeFile(tree.appending("sub/big"), std::string(20 << 20, 'g'));
+    for (const bool insideAFile : {false, true}) {
+        int entries = 0;
+        Progress progress([&](std::int64_t bytes) {
+            return insideAFile ? bytes != kCopyPiece : bytes != 0 || ++entries < 3;
+        });
+        EXPECT_THAT(
+            moveItem(system, tree, dir / "tree", nullptr, &progress).error().localizedDescription,
+            ::testing::EndsWith("” because the move was stopped."));
+        EXPECT_THAT(namesIn(dir.path()), IsEmpty());
+        expectTree(tree);
+        EXPECT_EQ(fs::file_size(tree.appending("sub/big").str()), 20u << 20);
+    }
 }
 
 TEST_F(LinuxMoveTest, WhatAppearsInTheSourceDuringTheCopyStaysThereAndIsReported) {

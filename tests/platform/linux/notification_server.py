@@ -1,6 +1,6 @@
 """A notification server on the session bus, for the notifier's tests: it offers actions when
 argv[1] is "actions" (answers no call when "silent"), prints "ready" and the bus's address, each
-notification as "summary|body|action words" and other calls as "method arguments", and at once
+notification as "summary|body|action words" (and "|id" when it replaces one) and other calls as "method arguments", and at once
 closes another notification and invokes the action argv[2] as a user would; for "never" only
 another program invokes "0"."""
 import os
@@ -22,7 +22,8 @@ def called(bus, sender, path, interface, method, args, invocation):
         return print(method, *args, flush=True)
     if method == "GetCapabilities":
         return invocation.return_value(GLib.Variant("(as)", (capabilities,)))
-    print(f"{args[3]}|{args[4]}|{' '.join(args[5])}", flush=True)
+    print(f"{args[3]}|{args[4]}|{' '.join(args[5])}" + (f"|{args[1]}" if args[1] else ""),
+          flush=True)
     invocation.return_value(GLib.Variant("(u)", (7,)))
     if sys.argv[2] == "never":
         return os.system(f"dbus-send --type=signal {path} {interface}.ActionInvoked uint32:7 "
