@@ -15,14 +15,21 @@ if(ORVANE_SPARKLE_FRAMEWORK AND NOT (ORVANE_SPARKLE_FEED_URL AND ORVANE_SPARKLE_
                       "ORVANE_SPARKLE_PUBLIC_KEY: without them Sparkle cannot check for updates.")
 endif()
 
-# The extension: entered through NSExtensionMain, built as extension-safe code.
+# The extension: entered through NSExtensionMain, linking only the macOS layer's extension
+# services.
 add_executable(OrvaneExtension MACOSX_BUNDLE ${ORVANE_ROOT}/extension/macos/FinderSyncPrincipal.mm)
 set_target_properties(OrvaneExtension PROPERTIES
   BUNDLE_EXTENSION appex
   MACOSX_BUNDLE_INFO_PLIST ${ORVANE_BUNDLE_METADATA}/OrvaneExtension/Info.plist)
-target_compile_options(OrvaneExtension PRIVATE -fapplication-extension)
 target_link_options(OrvaneExtension PRIVATE -fapplication-extension -e _NSExtensionMain)
-target_link_libraries(OrvaneExtension PRIVATE orvane_extension orvane_platform_macos)
+target_link_libraries(OrvaneExtension PRIVATE orvane_extension orvane_platform_macos_ext)
+# Every source the appex links is compiled as extension-safe code, so that the compiler refuses
+# an API an app extension may not use. The host links the same portable objects: code safe in
+# an extension is safe in an app.
+foreach(target OrvaneExtension orvane_extension orvane_shared orvane_platform orvane_platform_posix
+               orvane_platform_macos_ext)
+  target_compile_options(${target} PRIVATE -fapplication-extension)
+endforeach()
 
 # The host.
 add_executable(OrvaneApp MACOSX_BUNDLE ${ORVANE_ROOT}/app/main_macos.mm)
