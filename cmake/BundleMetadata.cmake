@@ -4,7 +4,7 @@ set(ORVANE_APP_ID "tamsel.Orvane-")
 # CFBundleShortVersionString is the project's version, which a release's tag names;
 # CFBundleVersion, which Sparkle compares, must grow with every release: the release script
 # gives the commit count.
-set(ORVANE_BUILD_NUMBER ${PROJECT_VERSION} CACHE STRING "CFBundleVersion (a release: the commit count)")
+set(ORVANE_BUILD_NUMBER ${PROJECT_VERSION} CACHE STRING "CFBundleVersion (releases: commit count)")
 if(NOT ORVANE_BUILD_NUMBER MATCHES "^[0-9]+(\\.[0-9]+)?(\\.[0-9]+)?$")
   message(FATAL_ERROR "ORVANE_BUILD_NUMBER ${ORVANE_BUILD_NUMBER}: CFBundleVersion is one to three "
                       "numbers separated by dots.")

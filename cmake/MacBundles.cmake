@@ -52,7 +52,8 @@ add_custom_command(TARGET OrvaneExtension POST_BUILD
 set(sparkle_steps)
 set(sparkle_flag)
 if(ORVANE_SPARKLE_FRAMEWORK)
-  set(sparkle_steps COMMAND ditto ${ORVANE_SPARKLE_FRAMEWORK} ${contents}/Frameworks/Sparkle.framework)
+  set(sparkle_steps
+    COMMAND ditto ${ORVANE_SPARKLE_FRAMEWORK} ${contents}/Frameworks/Sparkle.framework)
   set(sparkle_flag --sparkle)
 endif()
 add_custom_command(TARGET OrvaneApp POST_BUILD

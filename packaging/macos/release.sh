@@ -161,7 +161,8 @@ fi
 echo "== 5. the Homebrew cask, and the GitHub release"
 sum=$(run shasum -a 256 "$dmg")
 echo "$sum"
-run_into "$out/orvane-plus.rb" sed -e "s|^  version .*|  version \"$version\"|" -e "s|^  sha256 .*|  sha256 \"${sum%% *}\"|" \
+run_into "$out/orvane-plus.rb" sed -e "s|^  version .*|  version \"$version\"|" \
+  -e "s|^  sha256 .*|  sha256 \"${sum%% *}\"|" \
   -e "s|https://github.com/[^/\"]*/[^/\"]*|https://github.com/$GITHUB_REPOSITORY|" \
   packaging/homebrew/orvane-plus.rb
 if [ $publish = 1 ]; then
