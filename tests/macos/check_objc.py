@@ -102,12 +102,13 @@ unsafe = [t["name"] for t in linked for group in t["compileGroups"] if "-fapplic
           not in [f["fragment"] for f in group["compileCommandFragments"]]]
 assert not unsafe, f"compiled without -fapplication-extension, linked into the appex: {unsafe}"
 appex_sources = [s["path"] for t in linked for s in t["sources"] if "compileGroupIndex" in s]
-assert sorted(s for s in appex_sources if s.endswith(".mm")) == [
+appex_mm = sorted(s for s in appex_sources if s.endswith(".mm"))
+assert appex_mm == [
     "extension/macos/FinderSyncPrincipal.mm", "platform/macos/MacExtensionPlatform.mm",
     "platform/macos/MacFiles.mm", "platform/macos/MacImages.mm", "platform/macos/MacMenus.mm",
     "platform/macos/MacServices.mm"], appex_sources
 host_api = re.compile(r"\b(NSApp|NSStatusBar|NSAppleScript|SMAppService|NSAlert|AXIsProcess|SPU)")
-host_calls = [s for s in appex_sources if host_api.search((root / s).read_text())]
+host_calls = [s for s in appex_mm if host_api.search((root / s).read_text())]
 assert not host_calls, f"host-only API in the appex: {host_calls}"
 assert not re.search("ServiceManagement|ApplicationServices|Sparkle", " ".join(links)), links
 assert "-fapplication-extension -e _NSExtensionMain" in graph
