@@ -6,8 +6,8 @@
 
 #include "extension/FinderSync.h"
 #include "platform/macos/Cocoa.h"
-#include "platform/macos/MacMenus.h"
 #include "platform/macos/MacExtensionPlatform.h"
+#include "platform/macos/MacMenus.h"
 
 #include <memory>
 
