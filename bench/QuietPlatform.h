@@ -30,19 +30,13 @@ struct QuietPlatform {
     DiscardQueue queue;
 
     Platform over(const Platform& p) {
-        return Platform{p.files,           p.pasteboard,
-                        p.workspace,       p.defaultsSuites,
-                        p.processes,       log,
-                        p.bundle,          p.finderSync,
-                        p.symbols,         p.standardDefaults,
-                        mainQueue,         queue,
-                        p.notifications,   p.application,
-                        p.statusBar,       p.graphics,
-                        p.alerts,          p.progress,
-                        p.loginItems,      p.accessibility,
-                        p.finderExtension, p.updater,
-                        p.scripts,         p.sleeper,
-                        p.processInfo};
+        // clang-format off
+        return Platform{{p.files, p.pasteboard, p.workspace, p.defaultsSuites, p.processes, log,
+                         p.bundle, p.finderSync, p.symbols},
+                        p.standardDefaults, mainQueue, queue, p.notifications, p.application,
+                        p.statusBar, p.graphics, p.alerts, p.progress, p.loginItems, p.accessibility,
+                        p.finderExtension, p.updater, p.scripts, p.sleeper, p.processInfo};
+        // clang-format on
     }
 };
 

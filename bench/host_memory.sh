@@ -4,8 +4,9 @@
 # the everyday agent (onboarding done, status item only). Needs the default build.
 set -eu
 bin="$(cd "$(dirname "$0")/.." && pwd)/build/default/bin"
-[ -x "$bin/orvane-host" ] && [ -x "$bin/orvane_minimal_wait" ] ||
-  { echo "build first: cmake --preset default && cmake --build --preset default" >&2; exit 1; }
+if [ ! -x "$bin/orvane-host" ] || [ ! -x "$bin/orvane_minimal_wait" ]; then
+  echo "build first: cmake --preset default && cmake --build --preset default" >&2; exit 1
+fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/orvane-memory-XXXXXX")
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT

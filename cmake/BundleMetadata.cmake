@@ -1,6 +1,14 @@
 # The two bundles' information property lists and entitlements, as macOS signs them. Written on
 # every platform, so that their test runs wherever the tests run.
 set(ORVANE_APP_ID "tamsel.Orvane-")
+# CFBundleShortVersionString is the project's version, which a release's tag names;
+# CFBundleVersion, which Sparkle compares, must grow with every release: the release script
+# gives the commit count.
+set(ORVANE_BUILD_NUMBER ${PROJECT_VERSION} CACHE STRING "CFBundleVersion (releases: commit count)")
+if(NOT ORVANE_BUILD_NUMBER MATCHES "^[0-9]+(\\.[0-9]+)?(\\.[0-9]+)?$")
+  message(FATAL_ERROR "ORVANE_BUILD_NUMBER ${ORVANE_BUILD_NUMBER}: CFBundleVersion is one to three "
+                      "numbers separated by dots.")
+endif()
 set(ORVANE_SPARKLE_FEED_URL "" CACHE STRING "Sparkle's appcast address (SUFeedURL)")
 set(ORVANE_SPARKLE_PUBLIC_KEY "" CACHE STRING "Sparkle's EdDSA public key (SUPublicEDKey)")
 

@@ -1,5 +1,5 @@
 # The two bundles on macOS: OrvaneExtension.appex inside Orvane+.app, both signed (ad hoc unless
-# given an identity), innermost first and without --deep, and a .dmg by CPack's DragNDrop.
+# given an identity) by packaging/macos/sign.sh, and a .dmg by CPack's DragNDrop.
 set(ORVANE_CODESIGN_IDENTITY "-" CACHE STRING "codesign identity (\"-\": ad hoc)")
 set(ORVANE_TEAM_ID "" CACHE STRING "the signing team, which must own the app group")
 # The app group carries its team's prefix: a bundle signed by another team cannot use it, and
@@ -15,14 +15,21 @@ if(ORVANE_SPARKLE_FRAMEWORK AND NOT (ORVANE_SPARKLE_FEED_URL AND ORVANE_SPARKLE_
                       "ORVANE_SPARKLE_PUBLIC_KEY: without them Sparkle cannot check for updates.")
 endif()
 
-# The extension: entered through NSExtensionMain, built as extension-safe code.
+# The extension: entered through NSExtensionMain, linking only the macOS layer's extension
+# services.
 add_executable(OrvaneExtension MACOSX_BUNDLE ${ORVANE_ROOT}/extension/macos/FinderSyncPrincipal.mm)
 set_target_properties(OrvaneExtension PROPERTIES
   BUNDLE_EXTENSION appex
   MACOSX_BUNDLE_INFO_PLIST ${ORVANE_BUNDLE_METADATA}/OrvaneExtension/Info.plist)
-target_compile_options(OrvaneExtension PRIVATE -fapplication-extension)
 target_link_options(OrvaneExtension PRIVATE -fapplication-extension -e _NSExtensionMain)
-target_link_libraries(OrvaneExtension PRIVATE orvane_extension orvane_platform_macos)
+target_link_libraries(OrvaneExtension PRIVATE orvane_extension orvane_platform_macos_ext)
+# Every source the appex links is compiled as extension-safe code, so that the compiler refuses
+# an API an app extension may not use. The host links the same portable objects: code safe in
+# an extension is safe in an app.
+foreach(target OrvaneExtension orvane_extension orvane_shared orvane_platform orvane_platform_posix
+               orvane_platform_macos_ext)
+  target_compile_options(${target} PRIVATE -fapplication-extension)
+endforeach()
 
 # The host.
 add_executable(OrvaneApp MACOSX_BUNDLE ${ORVANE_ROOT}/app/main_macos.mm)
@@ -36,34 +43,26 @@ add_dependencies(OrvaneApp OrvaneExtension)
 
 set(appex $<TARGET_BUNDLE_DIR:OrvaneExtension>)
 set(contents $<TARGET_BUNDLE_CONTENT_DIR:OrvaneApp>)
-set(sign codesign --force --sign ${ORVANE_CODESIGN_IDENTITY} --options runtime)
 add_custom_command(TARGET OrvaneExtension POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${ORVANE_EXTENSION_RESOURCES} ${appex}/Contents/Resources
   VERBATIM)
 
+# The app assembled, then signed where it ships by packaging/macos/sign.sh, which the release
+# script runs again with the Developer ID.
 set(sparkle_steps)
+set(sparkle_flag)
 if(ORVANE_SPARKLE_FRAMEWORK)
-  # Sparkle's own helpers first, as its documentation orders them; the downloader keeps its
-  # entitlements.
-  set(fw ${contents}/Frameworks/Sparkle.framework)
   set(sparkle_steps
-    COMMAND ditto ${ORVANE_SPARKLE_FRAMEWORK} ${fw}
-    COMMAND ${sign} ${fw}/Versions/B/XPCServices/Installer.xpc
-    COMMAND ${sign} --preserve-metadata=entitlements ${fw}/Versions/B/XPCServices/Downloader.xpc
-    COMMAND ${sign} ${fw}/Versions/B/Autoupdate
-    COMMAND ${sign} ${fw}/Versions/B/Updater.app
-    COMMAND ${sign} ${fw})
+    COMMAND ditto ${ORVANE_SPARKLE_FRAMEWORK} ${contents}/Frameworks/Sparkle.framework)
+  set(sparkle_flag --sparkle)
 endif()
 add_custom_command(TARGET OrvaneApp POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${ORVANE_APP_RESOURCES} ${contents}/Resources
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${contents}/PlugIns/OrvaneExtension.appex
   COMMAND ditto ${appex} ${contents}/PlugIns/OrvaneExtension.appex
   ${sparkle_steps}
-  COMMAND ${sign} --entitlements
-          ${ORVANE_BUNDLE_METADATA}/OrvaneExtension/OrvaneExtension.entitlements
-          ${contents}/PlugIns/OrvaneExtension.appex
-  COMMAND ${sign} --entitlements ${ORVANE_BUNDLE_METADATA}/Orvane+/Orvane+.entitlements
-          $<TARGET_BUNDLE_DIR:OrvaneApp>
+  COMMAND ${ORVANE_ROOT}/packaging/macos/sign.sh $<TARGET_BUNDLE_DIR:OrvaneApp>
+          ${ORVANE_CODESIGN_IDENTITY} ${ORVANE_BUNDLE_METADATA} ${sparkle_flag}
   VERBATIM)
 
 install(TARGETS OrvaneApp BUNDLE DESTINATION .)

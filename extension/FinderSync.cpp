@@ -80,7 +80,7 @@ bool hasItems(const std::optional<std::vector<Path>>& selection) {
 
 } // namespace
 
-FinderSync::FinderSync(const Platform& platform)
+FinderSync::FinderSync(const ExtensionPlatform& platform)
     : platform_(platform),
       log_(platform.logSink, std::string(kBundleIdentifier), std::string(kLogCategory)) {
     // With the root monitored, Finder consults the extension in every folder.

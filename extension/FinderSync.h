@@ -26,7 +26,7 @@ class FinderSync final : public Responder {
     static constexpr std::string_view kLogCategory = "FinderSync";
 
     // init: creates the log and registers the root folder as monitored.
-    explicit FinderSync(const Platform& platform);
+    explicit FinderSync(const ExtensionPlatform& platform);
 
     // menuForMenuKind: a new menu, never empty; any kind but items counts as a container.
     MenuPtr menu(std::uint64_t kind);
@@ -78,7 +78,7 @@ class FinderSync final : public Responder {
     bool carriesIntact(const Path& path, std::string_view what);
     bool isFolder(const Path& path);
 
-    Platform platform_;
+    ExtensionPlatform platform_;
     Log log_;
 };
 

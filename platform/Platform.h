@@ -1,7 +1,7 @@
 #pragma once
 // Everything a deliverable reaches of the operating system, handed to it by the program entry.
 // Tests build one from the doubles in tests/support. No service is reached any other way.
-// Services that a deliverable does not use are there all the same: one shape for both.
+// The Finder extension gets only the services it uses; the host gets those and its own.
 
 #include "platform/Application.h"
 #include "platform/Log.h"
@@ -12,7 +12,8 @@
 
 namespace orv {
 
-struct Platform {
+// What the sandboxed extension reaches; its macOS build links nothing else.
+struct ExtensionPlatform {
     FileManager& files;
     Pasteboard& pasteboard;
     Workspace& workspace;
@@ -22,6 +23,9 @@ struct Platform {
     Bundle& bundle; // the deliverable's own bundle
     FinderSyncController& finderSync;
     SymbolCatalog& symbols;
+};
+
+struct Platform : ExtensionPlatform {
     UserDefaults& standardDefaults; // NSUserDefaults standardUserDefaults
     MainQueue& mainQueue;
     BackgroundQueue& userInitiatedQueue;

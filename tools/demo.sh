@@ -5,8 +5,9 @@
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 bin="$here/build/default/bin"
-[ -x "$bin/orvane-finder" ] && [ -x "$bin/orvane-host" ] ||
-  { echo "build first: cmake --preset default && cmake --build --preset programs" >&2; exit 1; }
+if [ ! -x "$bin/orvane-finder" ] || [ ! -x "$bin/orvane-host" ]; then
+  echo "build first: cmake --preset default && cmake --build --preset programs" >&2; exit 1
+fi
 
 work=${1:-$(mktemp -d "${TMPDIR:-/tmp}/orvane-demo-XXXXXX")}
 mkdir -p "$work/home/Desktop" "$work/run" "$work/config/orvane" "$work/data" \

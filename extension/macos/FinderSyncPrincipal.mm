@@ -6,8 +6,8 @@
 
 #include "extension/FinderSync.h"
 #include "platform/macos/Cocoa.h"
+#include "platform/macos/MacExtensionPlatform.h"
 #include "platform/macos/MacMenus.h"
-#include "platform/macos/MacPlatform.h"
 
 #include <memory>
 
@@ -15,13 +15,13 @@
 @end
 
 @implementation FinderSync {
-    std::unique_ptr<orv::mac::MacPlatform> _platform;
+    std::unique_ptr<orv::mac::MacExtensionPlatform> _platform;
     std::unique_ptr<orv::FinderSync> _finderSync;
 }
 
 - (instancetype)init {
     if ((self = [super init])) {
-        _platform = std::make_unique<orv::mac::MacPlatform>();
+        _platform = std::make_unique<orv::mac::MacExtensionPlatform>();
         _finderSync = std::make_unique<orv::FinderSync>(_platform->platform());
     }
     return self;

@@ -14,19 +14,13 @@ LinuxPlatform::LinuxPlatform(BundleInfo bundle, bool diagnostic)
 }
 
 Platform LinuxPlatform::platform() {
-    return Platform{files_,           pasteboard_,
-                    workspace_,       suites_,
-                    processes_,       logSink_,
-                    *bundle_,         finder_,
-                    symbols_,         *standardDefaults_,
-                    runLoop_,         userInitiatedQueue_,
-                    notifications_,   *application_,
-                    statusBar_,       graphics_,
-                    alerts_,          alerts_,
-                    *loginItems_,     accessibility_,
-                    finderExtension_, *updater_,
-                    scripts_,         sleeper_,
-                    processInfo_};
+    // clang-format off
+    return Platform{{files_, pasteboard_, workspace_, suites_, processes_, logSink_, *bundle_,
+                     finder_, symbols_},
+                    *standardDefaults_, runLoop_, userInitiatedQueue_, notifications_,
+                    *application_, statusBar_, graphics_, alerts_, alerts_, *loginItems_, accessibility_,
+                    finderExtension_, *updater_, scripts_, sleeper_, processInfo_};
+    // clang-format on
 }
 
 } // namespace orv::lnx

@@ -1,16 +1,15 @@
 #pragma once
-// The macOS platform as a program entry builds it: every service, owned in one place. Both
-// deliverables build the same one; the extension never runs the application object.
+// The macOS platform as the host's entry builds it: the extension's services and the host's
+// own, owned in one place.
 
 #include "platform/Platform.h"
-#include "platform/macos/MacFiles.h"
+#include "platform/macos/MacExtensionPlatform.h"
 #include "platform/macos/MacRunLoop.h"
-#include "platform/macos/MacServices.h"
 #include "platform/macos/MacSystem.h"
 
 #ifdef __OBJC__
 #include "platform/macos/MacApplication.h"
-#include "platform/macos/MacImages.h"
+#include "platform/macos/MacGraphics.h"
 #include "platform/macos/MacProgress.h"
 
 namespace orv::mac {
@@ -22,15 +21,8 @@ class MacPlatform {
     MacApplication& application() { return application_; }
 
   private:
-    MacLogSink logSink_;
-    MacFileManager files_;
-    MacPasteboard pasteboard_;
-    MacWorkspace workspace_;
-    MacUserDefaultsSuites suites_;
-    MacProcessLauncher processes_;
-    MacBundle bundle_;
-    MacFinderSyncController finderSync_;
-    MacSymbolCatalog symbols_;
+    MacExtensionPlatform extension_;
+    ExtensionPlatform shared_ = extension_.platform();
     MacUserDefaults standardDefaults_;
     MacMainQueue mainQueue_;
     MacUserInitiatedQueue userInitiatedQueue_;
@@ -43,7 +35,7 @@ class MacPlatform {
     MacLoginItems loginItems_;
     MacAccessibility accessibility_;
     MacFinderExtensionSettings finderExtension_;
-    MacSoftwareUpdater updater_{alerts_, bundle_};
+    MacSoftwareUpdater updater_{alerts_, shared_.bundle};
     MacScriptRunner scripts_;
     MacSleeper sleeper_;
     MacProcessInfo processInfo_;

@@ -1,6 +1,7 @@
 #pragma once
-// Foundation and AppKit services on macOS: pasteboard, workspace, NSTask, NSAppleScript,
-// sleeping, the bundle, SF Symbols, user defaults and the unified log.
+// The Foundation and AppKit services the Finder extension uses on macOS (the host uses them
+// too): FinderSync's controller, pasteboard, workspace, NSTask, the bundle, SF Symbols, user
+// defaults and the unified log. Built as extension-safe code.
 
 #include "platform/Log.h"
 #include "platform/Services.h"
@@ -16,6 +17,13 @@
 #endif
 
 namespace orv::mac {
+
+class MacFinderSyncController final : public FinderSyncController {
+  public:
+    void setDirectoryURLs(std::set<Path> urls) override;
+    std::optional<std::vector<Path>> selectedItemURLs() override;
+    std::optional<Path> targetedURL() override;
+};
 
 class MacPasteboard final : public Pasteboard {
   public:
@@ -33,26 +41,6 @@ class MacWorkspace final : public Workspace {
 class MacProcessLauncher final : public ProcessLauncher {
   public:
     Status launch(const Path& executable, const std::vector<std::string>& arguments) override;
-};
-
-class MacScriptRunner final : public ScriptRunner {
-  public:
-    std::optional<ScriptError> run(std::string_view source) override;
-};
-
-class MacSleeper final : public Sleeper {
-  public:
-    void sleepFor(double seconds) override;
-};
-
-// gethostuuid, kern.boottime and kern.proc.pid (a start in microseconds).
-class MacProcessInfo final : public ProcessInfo {
-  public:
-    std::int64_t processIdentifier() override;
-    double systemUptime() override;
-    std::string machine() override;
-    std::string boot() override;
-    std::optional<std::uint64_t> startOf(std::int64_t pid) override;
 };
 
 #ifdef __OBJC__

@@ -2,11 +2,28 @@
 
 #include "platform/macos/Cocoa.h"
 
+#import <FinderSync/FinderSync.h>
+
 #include <os/log.h>
-#include <sys/sysctl.h>
-#include <unistd.h>
 
 namespace orv::mac {
+
+void MacFinderSyncController::setDirectoryURLs(std::set<Path> urls) {
+    NSMutableSet<NSURL*>* set = [NSMutableSet setWithCapacity:urls.size()];
+    for (const Path& url : urls) {
+        [set addObject:fileURL(url)];
+    }
+    FIFinderSyncController.defaultController.directoryURLs = set;
+}
+
+std::optional<std::vector<Path>> MacFinderSyncController::selectedItemURLs() {
+    NSArray<NSURL*>* selected = FIFinderSyncController.defaultController.selectedItemURLs;
+    return selected != nil ? std::optional(pathsOf(selected)) : std::nullopt;
+}
+
+std::optional<Path> MacFinderSyncController::targetedURL() {
+    return pathOf(FIFinderSyncController.defaultController.targetedURL);
+}
 
 void MacPasteboard::clearContents() {
     [NSPasteboard.generalPasteboard clearContents];
@@ -41,65 +58,6 @@ Status MacProcessLauncher::launch(const Path& executable,
     task.arguments = args;
     NSError* error = nil;
     return statusOf([task launchAndReturnError:&error], error);
-}
-
-std::optional<ScriptError> MacScriptRunner::run(std::string_view source) {
-    NSAppleScript* script = [[NSAppleScript alloc] initWithSource:toNS(source)];
-    NSDictionary<NSString*, id>* error = nil;
-    [script executeAndReturnError:&error];
-    if (error == nil) {
-        return std::nullopt;
-    }
-    NSNumber* number = error[NSAppleScriptErrorNumber];
-    NSString* message = error[NSAppleScriptErrorMessage];
-    return ScriptError{number.intValue, toStd(message)};
-}
-
-void MacSleeper::sleepFor(double seconds) {
-    [NSThread sleepForTimeInterval:seconds];
-}
-
-std::int64_t MacProcessInfo::processIdentifier() {
-    return NSProcessInfo.processInfo.processIdentifier;
-}
-
-double MacProcessInfo::systemUptime() {
-    return NSProcessInfo.processInfo.systemUptime;
-}
-
-std::string MacProcessInfo::machine() {
-    uuid_t id = {};
-    const timespec wait = {1, 0};
-    if (gethostuuid(id, &wait) != 0) {
-        return {};
-    }
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string text;
-    for (const unsigned char byte : id) {
-        text += {kHex[byte >> 4], kHex[byte & 0xF]};
-    }
-    return text;
-}
-
-std::string MacProcessInfo::boot() {
-    int name[] = {CTL_KERN, KERN_BOOTTIME};
-    timeval booted = {};
-    size_t size = sizeof booted;
-    return sysctl(name, 2, &booted, &size, nullptr, 0) == 0
-               ? std::to_string(booted.tv_sec) + "." + std::to_string(booted.tv_usec)
-               : std::string();
-}
-
-std::optional<std::uint64_t> MacProcessInfo::startOf(std::int64_t pid) {
-    int name[] = {CTL_KERN, KERN_PROC, KERN_PROC_PID, static_cast<int>(pid)};
-    kinfo_proc info = {};
-    size_t size = sizeof info;
-    if (sysctl(name, 4, &info, &size, nullptr, 0) != 0 || size == 0) {
-        return std::nullopt;
-    }
-    const timeval& started = info.kp_proc.p_starttime;
-    return static_cast<std::uint64_t>(started.tv_sec) * 1000000 +
-           static_cast<std::uint64_t>(started.tv_usec);
 }
 
 std::string MacBundle::localizedString(std::string_view key) {

@@ -1,7 +1,8 @@
 #pragma once
 // The host's system services on macOS: login item (ServiceManagement), accessibility trust,
-// the Finder extension (FinderSync), alerts (NSAlert) and the software updater (Sparkle 2
-// when the build carries it).
+// the Finder extension's settings (FinderSync), alerts (NSAlert), NSAppleScript, sleeping,
+// process information and the software updater (Sparkle 2 when the build carries it). The
+// extension links none of them.
 
 #include "platform/Application.h"
 #include "platform/Services.h"
@@ -20,13 +21,6 @@ class MacAccessibility final : public AccessibilityTrust {
     bool isProcessTrustedWithOptions(bool prompt) override;
 };
 
-class MacFinderSyncController final : public FinderSyncController {
-  public:
-    void setDirectoryURLs(std::set<Path> urls) override;
-    std::optional<std::vector<Path>> selectedItemURLs() override;
-    std::optional<Path> targetedURL() override;
-};
-
 class MacFinderExtensionSettings final : public FinderExtensionSettings {
   public:
     bool isExtensionEnabled() override;
@@ -36,6 +30,26 @@ class MacFinderExtensionSettings final : public FinderExtensionSettings {
 class MacAlertPresenter final : public AlertPresenter {
   public:
     int runModal(const Alert& alert) override;
+};
+
+class MacScriptRunner final : public ScriptRunner {
+  public:
+    std::optional<ScriptError> run(std::string_view source) override;
+};
+
+class MacSleeper final : public Sleeper {
+  public:
+    void sleepFor(double seconds) override;
+};
+
+// gethostuuid, kern.boottime and kern.proc.pid (a start in microseconds).
+class MacProcessInfo final : public ProcessInfo {
+  public:
+    std::int64_t processIdentifier() override;
+    double systemUptime() override;
+    std::string machine() override;
+    std::string boot() override;
+    std::optional<std::uint64_t> startOf(std::int64_t pid) override;
 };
 
 // Sparkle's standard controller when the build has the framework; without it, checking for

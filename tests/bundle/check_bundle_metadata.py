@@ -2,13 +2,13 @@
 macOS needs of each bundle: identifiers, package types, the agent and extension keys, the URL
 scheme, the minimum system, and exactly the entitlements each deliverable is signed with.
 
-Usage: check_bundle_metadata.py FOLDER VERSION (FOLDER holds Orvane+/ and OrvaneExtension/).
+Usage: check_bundle_metadata.py FOLDER VERSION BUILD (FOLDER holds Orvane+/ and OrvaneExtension/).
 """
 import plistlib
 import sys
 from pathlib import Path
 
-folder, version = Path(sys.argv[1]), sys.argv[2]
+folder, version, build = Path(sys.argv[1]), sys.argv[2], sys.argv[3]
 
 
 def read(path):
@@ -18,7 +18,7 @@ def read(path):
 app, ext = read("Orvane+/Info.plist"), read("OrvaneExtension/Info.plist")
 common = {"CFBundleDevelopmentRegion": "en", "CFBundleDisplayName": "Orvane+",
           "CFBundleInfoDictionaryVersion": "6.0", "CFBundleShortVersionString": version,
-          "CFBundleVersion": version, "LSMinimumSystemVersion": "26.0",
+          "CFBundleVersion": build, "LSMinimumSystemVersion": "26.0",
           "NSHumanReadableCopyright": "© 2026 Tamsel"}
 usage = app.pop("NSAppleEventsUsageDescription")
 assert usage.strip(), "the Automation prompt needs a reason"

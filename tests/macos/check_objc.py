@@ -6,11 +6,15 @@
    make it fail.
 3. Every abstract service the Platform holds has a macOS implementation, and the principal
    class answers every selector of the extension's action table.
-4. The Apple build graph, configured as for Darwin: the appex is extension-safe and entered
-   through NSExtensionMain, and the bundles are signed innermost first, never with --deep.
+4. The Apple build graph, configured as for Darwin (CMake's file API): every compile step of
+   the appex and of each library it links carries -fapplication-extension, it links exactly
+   the macOS layer's extension services (no host-only source, no host-only API, no host-only
+   framework), it is entered through NSExtensionMain, and the bundles are signed where they
+   ship, never with --deep.
 
 Usage: check_objc.py CLANG SOURCE_ROOT CMAKE
 """
+import json
 import re
 import subprocess
 import sys
@@ -74,6 +78,9 @@ assert len(selectors) == 20 and sorted(selectors) == sorted(a for a, b in forwar
     (selectors, forwarded)
 # The Apple build graph, without an Apple toolchain: compiler checks are skipped, nothing runs.
 with tempfile.TemporaryDirectory() as build:
+    api = Path(build) / ".cmake/api/v1"
+    (api / "query").mkdir(parents=True)
+    (api / "query/codemodel-v2").touch()
     configure = subprocess.run(
         [cmake, "-S", str(root), "-B", build, "-G", "Ninja", "-DCMAKE_SYSTEM_NAME=Darwin",
          f"-DCMAKE_CXX_COMPILER={clang}", f"-DCMAKE_OBJCXX_COMPILER={clang}",
@@ -82,10 +89,31 @@ with tempfile.TemporaryDirectory() as build:
         capture_output=True, text=True)
     assert configure.returncode == 0, configure.stderr
     graph = (Path(build) / "build.ninja").read_text()
+    reply = api / "reply"
+    index = json.loads(next(reply.glob("index-*.json")).read_text())
+    model = json.loads((reply / index["reply"]["codemodel-v2"]["jsonFile"]).read_text())
+    targets = [json.loads((reply / t["jsonFile"]).read_text())
+               for t in model["configurations"][0]["targets"]]
+appex = next(t for t in targets if t["name"] == "OrvaneExtension")
+links = [f["fragment"] for f in appex["link"]["commandFragments"] if f["role"] == "libraries"]
+linked = [appex] + [t for t in targets for a in t.get("artifacts", []) if a["path"] in links]
+assert len(linked) == 1 + sum(link.endswith(".a") for link in links), (links, linked)
+unsafe = [t["name"] for t in linked for group in t["compileGroups"] if "-fapplication-extension"
+          not in [f["fragment"] for f in group["compileCommandFragments"]]]
+assert not unsafe, f"compiled without -fapplication-extension, linked into the appex: {unsafe}"
+appex_sources = [s["path"] for t in linked for s in t["sources"] if "compileGroupIndex" in s]
+appex_mm = sorted(s for s in appex_sources if s.endswith(".mm"))
+assert appex_mm == [
+    "extension/macos/FinderSyncPrincipal.mm", "platform/macos/MacExtensionPlatform.mm",
+    "platform/macos/MacFiles.mm", "platform/macos/MacImages.mm", "platform/macos/MacMenus.mm",
+    "platform/macos/MacServices.mm"], appex_sources
+host_api = re.compile(r"\b(NSApp|NSStatusBar|NSAppleScript|SMAppService|NSAlert|AXIsProcess|SPU)")
+host_calls = [s for s in appex_mm if host_api.search((root / s).read_text())]
+assert not host_calls, f"host-only API in the appex: {host_calls}"
+assert not re.search("ServiceManagement|ApplicationServices|Sparkle", " ".join(links)), links
 assert "-fapplication-extension -e _NSExtensionMain" in graph
 assert "--deep" not in graph
-signing = re.findall(r"codesign [^&]*?(\S+\.(?:appex|app))\s", graph)
-assert [Path(p).name for p in signing] == ["OrvaneExtension.appex", "Orvane+.app"], signing
-assert graph.index("ditto") < graph.index("codesign"), "the appex is signed where it ships"
+# The signing order is sign.sh's, which check_release.py holds.
+assert graph.index("ditto") < graph.index("packaging/macos/sign.sh"), "signed where it ships"
 print(f"{len(sources)} sources compile; 3 faults caught; {len(abstract)} services, "
-      f"{len(selectors)} selectors covered")
+      f"{len(selectors)} selectors covered; {len(appex_sources)} appex sources extension-safe")

@@ -429,8 +429,8 @@ struct TestPlatform {
 
     Platform platform() {
         // clang-format off
-        return Platform{files, pasteboard, workspace, suites, processes, log, bundle, finder,
-                        symbols, standardDefaults, mainQueue, userInitiatedQueue, notifications,
+        return Platform{{files, pasteboard, workspace, suites, processes, log, bundle, finder,
+                         symbols}, standardDefaults, mainQueue, userInitiatedQueue, notifications,
                         application, statusBar, graphics, alerts, progress, loginItems, accessibility,
                         finderExtension, updater, scripts, sleeper, processInfo};
         // clang-format on
