@@ -11,12 +11,14 @@
 #include "tests/support/RunProgram.h"
 #include "tests/support/TestPlatform.h"
 
+#include <array>
 #include <atomic>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <regex>
 #include <set>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -218,36 +220,71 @@ TEST_F(LinuxServicesTest, UserDefaultsSeeOtherWritersAndNeverDropOrWriteOverWhat
 }
 
 TEST_F(LinuxServicesTest, BundlePicksTheLanguageAndFallsBackToEnglish) {
-    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) {
-        env.unset(name);
+    // LANGUAGE, LC_ALL, LC_MESSAGES, LANG (empty: not set), and the language chosen.
+    const std::array<const char*, 5> rows[] = {
+        {"", "", "", "es_ES.UTF-8", "es"},
+        {"", "", "", "pt_BR.UTF-8", "pt-BR"},
+        {"", "", "", "pt_PT", "pt-BR"},
+        {"", "", "", "zh_CN.GB18030", "zh-Hans"},
+        {"", "", "", "zh_SG", "zh-Hans"},
+        {"zh-Hans", "", "", "", "zh-Hans"},
+        {"", "", "", "zh_TW.UTF-8", "zh-Hant"},
+        {"", "", "", "zh_HK", "zh-Hant"},
+        {"", "", "", "zh_MO", "zh-Hant"},
+        {"", "", "", "de_AT.UTF-8@euro", "de"},
+        {"xx:ja_JP:de", "", "", "C", "ja"},
+        {"sr@latin:", "", "", "fr_CA", "fr"},
+        {"", "", "ko_KR", "de_DE", "ko"},
+        {"", "C", "ko_KR", "de_DE", "en"},
+        {"", "", "", "POSIX", "en"},
+        {"", "", "", "sr_RS", "en"},
+        {"", "", "", "../de", "en"},
+    };
+    for (const auto& row : rows) {
+        for (std::size_t i = 0; i < 4; ++i) {
+            env.set(std::array{"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}[i], row[i]);
+        }
+        EXPECT_EQ(LinuxBundle::preferredLanguage(Path(ORVANE_EXTENSION_RESOURCES_DIR)), row[4])
+            << row[0] << " " << row[1] << " " << row[2] << " " << row[3];
     }
-    env.set("LANG", "es_ES.UTF-8");
-    EXPECT_EQ(LinuxBundle::preferredLanguage(), "es");
-    env.set("LANGUAGE", "de_DE:es");
-    EXPECT_EQ(LinuxBundle::preferredLanguage(), "de");
     std::filesystem::create_directories((dir / "en.lproj").str());
     writeFile(dir / "en.lproj/Localizable.strings", "\"menu.cut\" = \"Cut\";");
-    test::RecordingLogSink sink;
-    EXPECT_EQ(LinuxBundle(dir.path(), "de", Log(sink, "s", "Bundle")).localizedString("menu.cut"),
-              "Cut");
+    test::RecordingLogSink sink; // still LANG=../de
+    EXPECT_EQ(LinuxBundle(dir.path(), Log(sink, "s", "Bundle")).localizedString("menu.cut"), "Cut");
 }
 
-// The tables the extension ships: each parses cleanly, and every language has the same keys,
-// so no title falls back to its key in one language only.
+// The tables both deliverables ship, in exactly our languages: each parses cleanly and has
+// English's keys, none empty, with English's format placeholders in English's order.
 TEST(StringsFileTest, ShippedTablesAreCompleteInEveryLanguage) {
-    std::map<std::string, std::set<std::string>> keys; // by language
-    for (const auto& lproj : std::filesystem::directory_iterator(ORVANE_EXTENSION_RESOURCES_DIR)) {
-        const auto table =
-            parseStrings(readFile(Path(lproj.path().string() + "/Localizable.strings")));
-        EXPECT_EQ(table.error, "") << lproj.path();
-        for (const auto& [key, value] : table.entries) {
-            EXPECT_FALSE(value.empty()) << key;
-            keys[lproj.path().filename()].insert(key);
+    const std::set<std::string> ours = {"de", "en", "es",    "fr", "it", "ja",      "ko",
+                                        "nl", "pl", "pt-BR", "ru", "tr", "zh-Hans", "zh-Hant"};
+    const std::regex placeholder(
+        "%(\\d+\\$)?[-+ #0]*\\d*(\\.\\d+)?(l|ll|h|z|q)?[@dDiuUxXfeEgGcsSp%]");
+    const auto placeholders = [&](const std::string& text) {
+        return std::vector<std::string>(
+            std::sregex_token_iterator(text.begin(), text.end(), placeholder),
+            std::sregex_token_iterator());
+    };
+    for (const std::string resources : {ORVANE_APP_RESOURCES_DIR, ORVANE_EXTENSION_RESOURCES_DIR}) {
+        const auto table = [&](const std::string& language) {
+            const auto read = parseStrings(
+                readFile(Path(resources + "/" + language + ".lproj/Localizable.strings")));
+            EXPECT_EQ(read.error, "") << language;
+            return read.entries;
+        };
+        const auto english = table("en");
+        std::set<std::string> found;
+        for (const auto& lproj : std::filesystem::directory_iterator(resources)) {
+            const std::string language = found.insert(lproj.path().stem()).first->c_str();
+            auto strings = table(language);
+            for (const auto& [key, value] : english) {
+                EXPECT_FALSE(strings[key].empty()) << language << " " << key;
+                EXPECT_EQ(placeholders(strings[key]), placeholders(value))
+                    << language << " " << key;
+            }
+            EXPECT_EQ(strings.size(), english.size()) << language << ": keys English has not";
         }
-    }
-    ASSERT_GE(keys.size(), 2u);
-    for (const auto& [language, these] : keys) {
-        EXPECT_EQ(these, keys.begin()->second) << language;
+        EXPECT_EQ(found, ours) << resources;
     }
 }
 
