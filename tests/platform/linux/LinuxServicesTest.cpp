@@ -259,7 +259,7 @@ TEST(StringsFileTest, ShippedTablesAreCompleteInEveryLanguage) {
         std::string languages;
         for (auto& [language, table] : tables) {
             languages += language + " ";
-            EXPECT_EQ(table.size(), tables["en"].size()) << language << ": keys English has not";
+            EXPECT_EQ(table.size(), tables["en"].size()) << language << ": other keys than English's";
             for (const auto& [key, english] : tables["en"]) {
                 EXPECT_FALSE(table[key].empty()) << language << " " << key;
                 EXPECT_EQ(placeholders(table[key]), placeholders(english))
