@@ -13,6 +13,9 @@ namespace {
 
 constexpr std::string_view kDevelopmentLanguage = "en";
 constexpr std::string_view kTableFile = "Localizable.strings";
+// Beside it, optional: the words Linux file managers use where Finder's differ (Paste is
+// "Einsetzen" in Finder, "Einfügen" in Nautilus and Dolphin).
+constexpr std::string_view kLinuxTableFile = "Linux.strings";
 // Our languages named by region or script, with the locale name that stands for each in desktop
 // entries. Portuguese is Brazil's in every region: it is the only Portuguese we have.
 constexpr std::pair<std::string_view, std::string_view> kRegionalLanguages[] = {
@@ -28,16 +31,22 @@ bool isDirectory(const Path& path) {
 LinuxBundle::LinuxBundle(const Path& resources, const Log& log,
                          std::map<std::string, std::string, std::less<>> info)
     : language_(preferredLanguage(resources)), info_(std::move(info)) {
-    const Path table = resources.appending(language_ + ".lproj").appending(kTableFile);
     LinuxFileManager files;
-    const auto text = files.readUTF8(table);
-    if (!text) {
-        log("String table unavailable: %{public}@", text.error().localizedDescription);
-        return;
-    }
-    table_ = parseStrings(*text);
-    if (!table_.error.empty()) {
-        log("String table %{public}@: %{public}@", table.str(), table_.error);
+    for (const std::string_view name : {kTableFile, kLinuxTableFile}) {
+        const Path table = resources.appending(language_ + ".lproj").appending(name);
+        const auto text = files.readUTF8(table);
+        if (!text) {
+            if (name == kTableFile) {
+                log("String table unavailable: %{public}@", text.error().localizedDescription);
+            }
+            continue;
+        }
+        auto read = parseStrings(*text);
+        if (!read.error.empty()) {
+            log("String table %{public}@: %{public}@", table.str(), read.error);
+        }
+        read.entries.merge(table_.entries); // the Linux words win
+        table_.entries = std::move(read.entries);
     }
 }
 

@@ -8,9 +8,10 @@
 
 namespace orv::lnx {
 
-// A bundle's resources on Linux: <resources>/<language>.lproj/Localizable.strings, where the
-// resources folder is Resources/<bundle name> beside the program (build tree) or
-// ../share/orvane/<bundle name> from it (installed). The language is preferredLanguage's.
+// A bundle's resources on Linux: <resources>/<language>.lproj/Localizable.strings, with
+// Linux.strings over it where the file managers' words differ from Finder's. The resources
+// folder is Resources/<bundle name> beside the program (build tree) or
+// ../share/orvane/<bundle name> from it (installed); the language is preferredLanguage's.
 class LinuxBundle final : public Bundle {
   public:
     // A table that cannot be read or parsed is reported on `log` and its keys show as keys.

@@ -241,7 +241,8 @@ TEST_F(LinuxServicesTest, BundlePicksTheLanguageAndFallsBackToEnglish) {
 }
 
 // The tables both deliverables ship, in exactly our languages: each parses cleanly and has
-// English's keys, none empty, with English's format placeholders in English's order.
+// English's keys (Linux's words only over them), none empty, with English's format
+// placeholders in English's order.
 TEST(StringsFileTest, ShippedTablesAreCompleteInEveryLanguage) {
     const std::regex placeholder("%[-+ #.$0-9]*l*[a-zA-Z@%]");
     const auto placeholders = [&](const std::string& text) {
@@ -251,15 +252,18 @@ TEST(StringsFileTest, ShippedTablesAreCompleteInEveryLanguage) {
     for (const std::string resources : {ORVANE_APP_RESOURCES_DIR, ORVANE_EXTENSION_RESOURCES_DIR}) {
         std::map<std::string, std::map<std::string, std::string, std::less<>>> tables;
         for (const auto& lproj : std::filesystem::directory_iterator(resources)) {
-            const auto table =
-                parseStrings(readFile(Path(lproj.path().string() + "/Localizable.strings")));
-            EXPECT_EQ(table.error, "") << lproj.path();
-            tables[lproj.path().stem()] = table.entries;
+            for (const std::string file : {"/Localizable.strings", "/Linux.strings"}) {
+                auto table = parseStrings(readFile(Path(lproj.path().string() + file)));
+                EXPECT_EQ(table.error, "") << lproj.path() << file;
+                table.entries.merge(tables[lproj.path().stem()]); // Linux's words over the shared
+                tables[lproj.path().stem()] = table.entries;
+            }
         }
         std::string languages;
         for (auto& [language, table] : tables) {
             languages += language + " ";
-            EXPECT_EQ(table.size(), tables["en"].size()) << language << ": other keys than English's";
+            EXPECT_EQ(table.size(), tables["en"].size())
+                << language << ": other keys than English's";
             for (const auto& [key, english] : tables["en"]) {
                 EXPECT_FALSE(table[key].empty()) << language << " " << key;
                 EXPECT_EQ(placeholders(table[key]), placeholders(english))
