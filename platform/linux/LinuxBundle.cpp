@@ -30,10 +30,11 @@ bool isDirectory(const Path& path) {
 
 LinuxBundle::LinuxBundle(const Path& resources, const Log& log,
                          std::map<std::string, std::string, std::less<>> info)
-    : language_(preferredLanguage(resources)), info_(std::move(info)) {
+    : info_(std::move(info)) {
+    const Path lproj = resources.appending(preferredLanguage(resources) + ".lproj");
     LinuxFileManager files;
     for (const std::string_view name : {kTableFile, kLinuxTableFile}) {
-        const Path table = resources.appending(language_ + ".lproj").appending(name);
+        const Path table = lproj.appending(name);
         const auto text = files.readUTF8(table);
         if (!text) {
             if (name == kTableFile) {

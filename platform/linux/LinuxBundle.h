@@ -21,8 +21,6 @@ class LinuxBundle final : public Bundle {
     std::string localizedString(std::string_view key) override;
     std::optional<std::string> infoString(std::string_view key) override;
 
-    const std::string& language() const { return language_; }
-
     // The resources folder of the named bundle for the running program (may not exist).
     static Path resourcesFor(std::string_view bundleName);
     // The first language the environment asks for that `resources` has a table for: each entry
@@ -37,7 +35,6 @@ class LinuxBundle final : public Bundle {
     static std::string localeForLanguage(std::string_view language);
 
   private:
-    std::string language_;
     StringsTable table_;
     std::map<std::string, std::string, std::less<>> info_;
 };
