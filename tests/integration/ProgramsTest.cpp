@@ -122,8 +122,8 @@ TEST_F(ProgramsTest, AURLStartsTheHostWhichLaunchesAndCreatesEachKind) {
         env[variable] = value;
         EXPECT_THAT(finder({"menu", "--kind", "container"}).out, HasSubstr(newFile)) << value;
         finder({"run", "createTxt:", "--target", "new"});
-        EXPECT_TRUE(eventually([&] { return exists(work("new").appending(untitled + ".txt"s)); }))
-            << value;
+        const Path made = work("new").appending(untitled + ".txt"s);
+        EXPECT_TRUE(eventually([&] { return exists(made); })) << value;
         endRecordedHost(dir);
     }
 }
