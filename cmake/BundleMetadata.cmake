@@ -27,6 +27,12 @@ if(ORVANE_SPARKLE_FEED_URL)
   set(ORVANE_UPDATE_FEED_KEYS "\t<key>SUFeedURL</key>\n\t<string>${feed}</string>\n\t<key>SUPublicEDKey</key>\n\t<string>${key}</string>\n")
 endif()
 
+# The languages both bundles carry, as their .lproj folders name them.
+file(GLOB lprojs CONFIGURE_DEPENDS RELATIVE ${ORVANE_ROOT}/app/Resources
+     ${ORVANE_ROOT}/app/Resources/*.lproj)
+list(TRANSFORM lprojs REPLACE "(.+)\\.lproj" "\t\t<string>\\1</string>\n")
+list(JOIN lprojs "" ORVANE_LOCALIZATIONS)
+
 set(ORVANE_BUNDLE_METADATA ${CMAKE_BINARY_DIR}/bundle-metadata)
 configure_file(${ORVANE_ROOT}/app/bundle/Info.plist.in
                ${ORVANE_BUNDLE_METADATA}/Orvane+/Info.plist @ONLY)

@@ -1,6 +1,7 @@
 // orvane-service-menus: writes KDE Dolphin's service menus from the extension's own menu, at
 // build time. Service menus are static, so the menu is asked for as it is with a cut waiting
-// (Paste included), once per language of the string tables, and written as two files: the
+// (Paste included), once per language of the string tables (asked for, and keyed, by the locale
+// name that stands for it, so Dolphin picks as the programs do), and written as two files: the
 // commands under the product's name, and New File with its kinds. Dolphin sorts a file's
 // actions by id, so the ids carry the menu's order. The actions say their paths come from KIO,
 // whose U+FFFD may stand for bytes of a name that is not UTF-8.
@@ -9,6 +10,7 @@
 // (INSTALLED_FINDER: how the menus name the program they start)
 
 #include "integrations/FinderBridge.h"
+#include "platform/linux/LinuxBundle.h"
 #include "platform/linux/LinuxHost.h"
 #include "platform/linux/Process.h"
 
@@ -26,9 +28,9 @@ using orv::fm::MenuEntry;
 
 constexpr const char* kBaseLanguage = "en";
 
-// The menu in `language`, as a file manager shows it.
-std::optional<std::vector<MenuEntry>> menuIn(const orv::Path& finder, const std::string& language) {
-    setenv("LANGUAGE", language.c_str(), 1);
+// The menu in the language of `locale`, as a file manager shows it.
+std::optional<std::vector<MenuEntry>> menuIn(const orv::Path& finder, const std::string& locale) {
+    setenv("LANGUAGE", locale.c_str(), 1);
     const auto text = orv::lnx::captureOutput(finder, {"menu", "--kind", "items", "--", "/"}, 30);
     if (!text) {
         std::fprintf(stderr, "orvane-service-menus: %s\n",
@@ -111,19 +113,20 @@ int main(int argc, char** argv) {
     std::map<std::string, std::vector<MenuEntry>> commands, kinds;
     std::map<std::string, std::string> product, newFile;
     for (const auto& lproj : fs::directory_iterator(argv[2])) {
-        const std::string language = lproj.path().stem().string();
-        auto menu = menuIn(finder, language);
+        const std::string locale =
+            orv::lnx::LinuxBundle::localeForLanguage(lproj.path().stem().string());
+        auto menu = menuIn(finder, locale);
         // Copy Path, Cut, Paste, then New File with its kinds.
         if (!menu || menu->size() != 4 || menu->back().children.empty()) {
             fs::remove_all(scratch);
-            std::fprintf(stderr, "orvane-service-menus: no full menu in %s\n", language.c_str());
+            std::fprintf(stderr, "orvane-service-menus: no full menu in %s\n", locale.c_str());
             return 1;
         }
-        product[language] = "Orvane+";
-        newFile[language] = menu->back().title;
-        kinds[language] = std::move(menu->back().children);
+        product[locale] = "Orvane+";
+        newFile[locale] = menu->back().title;
+        kinds[locale] = std::move(menu->back().children);
         menu->pop_back();
-        commands[language] = std::move(*menu);
+        commands[locale] = std::move(*menu);
     }
     fs::remove_all(scratch);
     if (commands.count(kBaseLanguage) == 0) {

@@ -8,28 +8,33 @@
 
 namespace orv::lnx {
 
-// A bundle's resources on Linux: <resources>/<language>.lproj/Localizable.strings, where the
-// resources folder is Resources/<bundle name> beside the program (build tree) or
-// ../share/orvane/<bundle name> from it (installed). The language comes from LANGUAGE, LC_ALL,
-// LC_MESSAGES or LANG, the first that is set; without a table of its own, English.
+// A bundle's resources on Linux: <resources>/<language>.lproj/Localizable.strings, with
+// Linux.strings over it where the file managers' words differ from Finder's. The resources
+// folder is Resources/<bundle name> beside the program (build tree) or
+// ../share/orvane/<bundle name> from it (installed); the language is preferredLanguage's.
 class LinuxBundle final : public Bundle {
   public:
     // A table that cannot be read or parsed is reported on `log` and its keys show as keys.
-    LinuxBundle(const Path& resources, std::string_view language, const Log& log,
+    LinuxBundle(const Path& resources, const Log& log,
                 std::map<std::string, std::string, std::less<>> info = {});
 
     std::string localizedString(std::string_view key) override;
     std::optional<std::string> infoString(std::string_view key) override;
 
-    const std::string& language() const { return language_; }
-
     // The resources folder of the named bundle for the running program (may not exist).
     static Path resourcesFor(std::string_view bundleName);
-    // The language the environment asks for: "es" for LANG=es_ES.UTF-8, "en" for C or POSIX.
-    static std::string preferredLanguage();
+    // The first language the environment asks for that `resources` has a table for: each entry
+    // of LANGUAGE's list in turn, then the locale (LC_ALL, LC_MESSAGES or LANG, the first that
+    // is set); English when none has one, as for C or POSIX.
+    static std::string preferredLanguage(const Path& resources);
+    // Our language (its .lproj folder's name) for a locale name, as gettext reads one: the
+    // codeset and modifier go, the region only picks among Portuguese and Chinese.
+    // "pt_PT.UTF-8" -> "pt-BR", "zh_HK" -> "zh-Hant", "zh_SG" -> "zh-Hans", "de_AT" -> "de".
+    static std::string languageForLocale(std::string_view locale);
+    // The locale name desktop entries' Name[...] keys use for one of our languages.
+    static std::string localeForLanguage(std::string_view language);
 
   private:
-    std::string language_;
     StringsTable table_;
     std::map<std::string, std::string, std::less<>> info_;
 };

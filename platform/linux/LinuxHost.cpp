@@ -6,6 +6,9 @@
 #include <cerrno>
 #include <unistd.h>
 
+extern const unsigned char kHostDesktopEntry[];
+extern const std::size_t kHostDesktopEntrySize;
+
 namespace orv::lnx {
 
 namespace {
@@ -184,15 +187,11 @@ Status LinuxLoginItems::registerMainApp() {
     if (auto made = makeDirectories(entry.deletingLastComponent(), 0755); !made) {
         return made;
     }
-    return writeAtomically(entry, "[Desktop Entry]\n"
-                                  "Type=Application\n"
-                                  "Name=Orvane+\n"
-                                  "Comment=File commands for the file manager's context menu\n"
-                                  "Exec=" +
-                                      *exec +
-                                      "\n"
-                                      "NoDisplay=true\n"
-                                      "X-GNOME-Autostart-enabled=true\n");
+    // The installed entry, starting this very program.
+    std::string text(reinterpret_cast<const char*>(kHostDesktopEntry), kHostDesktopEntrySize);
+    const std::size_t line = text.find("\nExec=") + 1;
+    text.replace(line, text.find('\n', line) - line, "Exec=" + *exec);
+    return writeAtomically(entry, text + "X-GNOME-Autostart-enabled=true\n");
 }
 
 Status LinuxLoginItems::unregisterMainApp() {

@@ -6,8 +6,7 @@ LinuxPlatform::LinuxPlatform(BundleInfo bundle, bool diagnostic)
     : files_(&logSink_, bundle.identifier, !diagnostic) {
     const Log log(logSink_, bundle.identifier, "Bundle");
     loginItems_.emplace(!diagnostic);
-    bundle_.emplace(LinuxBundle::resourcesFor(bundle.resourcesName),
-                    LinuxBundle::preferredLanguage(), log, std::move(bundle.info));
+    bundle_.emplace(LinuxBundle::resourcesFor(bundle.resourcesName), log, std::move(bundle.info));
     standardDefaults_.emplace(LinuxUserDefaultsSuites::fileFor(bundle.identifier));
     application_.emplace(runLoop_, userInitiatedQueue_, notifications_, *bundle_, screen_);
     updater_.emplace(alerts_, *bundle_);

@@ -1,14 +1,18 @@
 """The bundles' metadata as CMake writes it, read by Python's plistlib, held key by key to what
 macOS needs of each bundle: identifiers, package types, the agent and extension keys, the URL
-scheme, the minimum system, and exactly the entitlements each deliverable is signed with.
+scheme, the minimum system, the languages (those of both bundles' .lproj folders, alike), and
+exactly the entitlements each deliverable is signed with.
 
-Usage: check_bundle_metadata.py FOLDER VERSION BUILD (FOLDER holds Orvane+/ and OrvaneExtension/).
+Usage: check_bundle_metadata.py FOLDER VERSION BUILD APP_RESOURCES EXTENSION_RESOURCES
+(FOLDER holds Orvane+/ and OrvaneExtension/).
 """
 import plistlib
 import sys
 from pathlib import Path
 
 folder, version, build = Path(sys.argv[1]), sys.argv[2], sys.argv[3]
+languages = [sorted(lproj.stem for lproj in Path(r).glob("*.lproj")) for r in sys.argv[4:6]]
+assert languages[0] == languages[1], languages
 
 
 def read(path):
@@ -19,7 +23,7 @@ app, ext = read("Orvane+/Info.plist"), read("OrvaneExtension/Info.plist")
 common = {"CFBundleDevelopmentRegion": "en", "CFBundleDisplayName": "Orvane+",
           "CFBundleInfoDictionaryVersion": "6.0", "CFBundleShortVersionString": version,
           "CFBundleVersion": build, "LSMinimumSystemVersion": "26.0",
-          "NSHumanReadableCopyright": "© 2026 Tamsel"}
+          "NSHumanReadableCopyright": "© 2026 Tamsel", "CFBundleLocalizations": languages[0]}
 usage = app.pop("NSAppleEventsUsageDescription")
 assert usage.strip(), "the Automation prompt needs a reason"
 assert app == {**common, "CFBundleExecutable": "Orvane+", "CFBundleIdentifier": "tamsel.Orvane-",

@@ -112,6 +112,20 @@ TEST_F(ProgramsTest, AURLStartsTheHostWhichLaunchesAndCreatesEachKind) {
     const pid_t started = std::stoi(readFile(dir / "run/orvane/host.lock"));
     ::kill(started, SIGTERM);
     EXPECT_TRUE(eventually([&] { return ::kill(started, 0) != 0; })) << "it ends on SIGTERM";
+
+    // Each a host of its own, which keeps the language it started in; LANGUAGE last, over LANG.
+    // clang-format off
+    for (const auto& [variable, value, newFile, untitled] : {
+             std::tuple{"LANG", "de_DE.UTF-8", "Neue Datei", "Ohne Titel"}, {"LANG", "pt_BR.UTF-8", "Novo Arquivo", "Sem Título"},
+             {"LANG", "zh_TW.UTF-8", "新增檔案", "未命名"}, {"LANGUAGE", "ja", "新規ファイル", "名称未設定"}}) {
+        // clang-format on
+        env[variable] = value;
+        EXPECT_THAT(finder({"menu", "--kind", "container"}).out, HasSubstr(newFile)) << value;
+        finder({"run", "createTxt:", "--target", "new"});
+        const Path made = work("new").appending(untitled + ".txt"s);
+        EXPECT_TRUE(eventually([&] { return exists(made); })) << value;
+        endRecordedHost(dir);
+    }
 }
 
 // Then a folder named to read as two lines: cut, it would come back as a victim's real path.

@@ -46,6 +46,10 @@ TEST(ServiceMenusTest, EveryActionRunsARealSelectorInTheMenusOrderWithThePathsLa
             found.push_back(exec[1]);
         }
         EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end())) << actions[1];
+        // Each command named for Dolphin in every language but English (the first is in all).
+        EXPECT_TRUE(
+            std::regex_search(menu, std::regex("\\]\nName=[^\n]+\n(Name\\[(de|es|fr|it|ja|ko|nl|pl|"
+                                               "pt_BR|ru|tr|zh_CN|zh_TW)\\]=[^\n]+\n){13}Exec")));
         EXPECT_THAT(menu, ::testing::HasSubstr("\nMimeType=all/all;\n")) << "files and folders";
     }
     EXPECT_EQ(found, expected);

@@ -1,7 +1,10 @@
 #include "app/OnboardingWindow/OnboardingWindowController.h"
 
+#include "platform/linux/StringsFile.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/TestPlatform.h"
 
+#include <filesystem>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -61,6 +64,41 @@ TEST_F(OnboardingTest, EachStepsButtonOpensItsSettingsAndComingBackCountsOnce) {
     EXPECT_TRUE(system.standardStore["onboardingComplete"]) << "finishing is remembered";
     EXPECT_FALSE(controller.window()->visible);
     EXPECT_EQ(system.application.policy, ActivationPolicy::accessory);
+}
+
+// Every language's texts fit in every state, measured by the system font's advances on the
+// generous side (an em for CJK, kana and Hangul, whose UTF-8 lead bytes are E3 to EF; 0.3 em
+// for a space, 0.6 for anything else): a single line within the 16-point margins of the window
+// (448 points) or of a card (416), a detail within three lines, which the 580-point window
+// holds with room to spare (the stack is 490 points high with one line each).
+TEST_F(OnboardingTest, EveryLanguagesTextsFitTheWindowInEveryState) {
+    const auto fits = [](const View& view, double width, const auto& inside) -> void {
+        for (const auto& sub : view.subviews()) {
+            const auto* label = dynamic_cast<const TextField*>(sub.get());
+            const auto* button = dynamic_cast<const Button*>(sub.get());
+            const std::string text = label ? label->stringValue : button ? button->title : "";
+            double ems = 0;
+            for (const char c : text) {
+                const auto byte = static_cast<unsigned char>(c);
+                ems += (byte & 0xC0) == 0x80 ? 0 : byte >= 0xE3 ? 1 : byte == ' ' ? 0.3 : 0.6;
+            }
+            const auto font = label ? label->font : button ? button->font : std::nullopt;
+            EXPECT_LE(ems * font.value_or(Font{}).pointSize / width, label && label->wraps ? 3 : 1)
+                << text;
+            inside(*sub, width - 2 * 16, inside);
+        }
+    };
+    for (const auto& lproj : std::filesystem::directory_iterator(ORVANE_APP_RESOURCES_DIR)) {
+        const Path table(lproj.path().string() + "/Localizable.strings");
+        system.bundle.strings = lnx::parseStrings(test::readFile(table)).entries;
+        const auto shown = OnboardingWindowController(system.platform()).view();
+        for (const int state : {0, 1, 2, 3}) {
+            shown->step1Done = state & 1;
+            shown->step2Done = state & 2;
+            shown->refresh();
+            fits(*shown, shown->frame.size.width - 2 * 16, fits);
+        }
+    }
 }
 
 } // namespace

@@ -12,8 +12,8 @@ Implementations makeImplementations(const Path& scratch, test::ScopedEnv& env) {
     return {std::make_unique<lnx::LinuxFileManager>(),
             std::make_unique<lnx::LinuxUserDefaultsSuites>(), [](const Path& resources) {
                 static test::RecordingLogSink sink;
-                return std::unique_ptr<Bundle>(std::make_unique<lnx::LinuxBundle>(
-                    resources, "en", Log(sink, "contract", "Bundle")));
+                return std::unique_ptr<Bundle>(
+                    std::make_unique<lnx::LinuxBundle>(resources, Log(sink, "contract", "Bundle")));
             }};
 }
 

@@ -11,12 +11,14 @@
 #include "tests/support/RunProgram.h"
 #include "tests/support/TestPlatform.h"
 
+#include <array>
 #include <atomic>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <regex>
 #include <set>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -218,36 +220,60 @@ TEST_F(LinuxServicesTest, UserDefaultsSeeOtherWritersAndNeverDropOrWriteOverWhat
 }
 
 TEST_F(LinuxServicesTest, BundlePicksTheLanguageAndFallsBackToEnglish) {
-    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) {
-        env.unset(name);
+    // A locale, our language for it; then LANGUAGE, LC_ALL, LC_MESSAGES and LANG (empty: not
+    // set), and the language with a table chosen.
+    // clang-format off
+    for (const auto& [locale, ours] : std::map<std::string, std::string>{
+             {"pt_BR.UTF-8", "pt-BR"}, {"pt_PT", "pt-BR"}, {"zh_CN.GB18030", "zh-Hans"}, {"zh_SG", "zh-Hans"},
+             {"zh_TW.UTF-8", "zh-Hant"}, {"zh_HK", "zh-Hant"}, {"zh_Hant", "zh-Hant"}, {"zh", "zh-Hans"},
+             {"de_AT.UTF-8@euro", "de"}, {"../de", ""}}) {
+        EXPECT_EQ(LinuxBundle::languageForLocale(locale), ours) << locale;
     }
-    env.set("LANG", "es_ES.UTF-8");
-    EXPECT_EQ(LinuxBundle::preferredLanguage(), "es");
-    env.set("LANGUAGE", "de_DE:es");
-    EXPECT_EQ(LinuxBundle::preferredLanguage(), "de");
-    std::filesystem::create_directories((dir / "en.lproj").str());
-    writeFile(dir / "en.lproj/Localizable.strings", "\"menu.cut\" = \"Cut\";");
-    test::RecordingLogSink sink;
-    EXPECT_EQ(LinuxBundle(dir.path(), "de", Log(sink, "s", "Bundle")).localizedString("menu.cut"),
-              "Cut");
+    for (const auto& row : {std::array{"xx:ja_JP:de", "", "", "C", "ja"}, {"sr@latin:", "", "ko_KR", "fr_CA", "ko"},
+                            {"", "C", "", "de_DE", "en"}, {"", "", "", "POSIX", "en"}, {"", "", "", "sr_RS", "en"}}) {
+        // clang-format on
+        for (std::size_t i = 0; i < 4; ++i) {
+            env.set(std::array{"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}[i], row[i]);
+        }
+        EXPECT_EQ(LinuxBundle::preferredLanguage(Path(ORVANE_EXTENSION_RESOURCES_DIR)), row[4])
+            << row[0] << " " << row[3];
+    }
 }
 
-// The tables the extension ships: each parses cleanly, and every language has the same keys,
-// so no title falls back to its key in one language only.
+// The tables both deliverables ship, in exactly our languages: each parses cleanly and has
+// English's keys (Linux's words only over them), none empty, with English's format
+// placeholders in English's order.
 TEST(StringsFileTest, ShippedTablesAreCompleteInEveryLanguage) {
-    std::map<std::string, std::set<std::string>> keys; // by language
-    for (const auto& lproj : std::filesystem::directory_iterator(ORVANE_EXTENSION_RESOURCES_DIR)) {
-        const auto table =
-            parseStrings(readFile(Path(lproj.path().string() + "/Localizable.strings")));
-        EXPECT_EQ(table.error, "") << lproj.path();
-        for (const auto& [key, value] : table.entries) {
-            EXPECT_FALSE(value.empty()) << key;
-            keys[lproj.path().filename()].insert(key);
+    const std::regex placeholder("%[-+ #.$0-9]*l*[a-zA-Z@%]");
+    const auto placeholders = [&](const std::string& text) {
+        return std::vector<std::string>(
+            std::sregex_token_iterator(text.begin(), text.end(), placeholder), {});
+    };
+    for (const std::string resources : {ORVANE_APP_RESOURCES_DIR, ORVANE_EXTENSION_RESOURCES_DIR}) {
+        std::map<std::string, std::map<std::string, std::string, std::less<>>> tables;
+        std::set<std::string> languages;
+        for (const auto& lproj : std::filesystem::directory_iterator(resources)) {
+            const std::string language = *languages.insert(lproj.path().stem()).first;
+            for (const std::string file : {"Localizable", "Linux"}) { // Linux's over the shared
+                auto table =
+                    parseStrings(readFile(Path(lproj.path().string() + "/" + file + ".strings")));
+                EXPECT_EQ(table.error, "") << language << " " << file;
+                table.entries.merge(std::map(tables[language]));
+                tables[language + (file == "Linux" ? " on Linux" : "")] = table.entries;
+            }
         }
-    }
-    ASSERT_GE(keys.size(), 2u);
-    for (const auto& [language, these] : keys) {
-        EXPECT_EQ(these, keys.begin()->second) << language;
+        for (auto& [language, table] : tables) {
+            EXPECT_EQ(table.size(), tables["en"].size())
+                << language << ": other keys than English's";
+            for (const auto& [key, english] : tables["en"]) {
+                EXPECT_FALSE(table[key].empty()) << language << " " << key;
+                EXPECT_EQ(placeholders(table[key]), placeholders(english))
+                    << language << " " << key;
+            }
+        }
+        EXPECT_EQ(languages,
+                  (std::set<std::string>{"de", "en", "es", "fr", "it", "ja", "ko", "nl", "pl",
+                                         "pt-BR", "ru", "tr", "zh-Hans", "zh-Hant"}));
     }
 }
 
