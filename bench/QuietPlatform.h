@@ -23,18 +23,35 @@ class DiscardMainQueue final : public MainQueue {
     TimerPtr scheduledTimer(double, bool, std::function<void(Timer&)>) override { return nullptr; }
 };
 
-// `p` with its log, main queue and global queue replaced by the ones that drop everything.
+// A long move's progress asked for and updated as on a desktop, each report kept and dropped.
+class KeptProgress final : public ProgressPresenter {
+  public:
+    struct Display final : ProgressDisplay {
+        MoveProgressReport last;
+        void update(const MoveProgressReport& report) override { last = report; }
+    };
+    std::unique_ptr<ProgressDisplay> show(const MoveProgressReport& report,
+                                          std::function<void()>) override {
+        auto display = std::make_unique<Display>();
+        display->update(report);
+        return display;
+    }
+};
+
+// `p` with its log, main queue and global queue replaced by the ones that drop everything, and
+// its progress kept.
 struct QuietPlatform {
     NullLog log;
     DiscardMainQueue mainQueue;
     DiscardQueue queue;
+    KeptProgress progress;
 
     Platform over(const Platform& p) {
         // clang-format off
         return Platform{{p.files, p.pasteboard, p.workspace, p.defaultsSuites, p.processes, log,
                          p.bundle, p.finderSync, p.symbols},
                         p.standardDefaults, mainQueue, queue, p.notifications, p.application,
-                        p.statusBar, p.graphics, p.alerts, p.progress, p.loginItems, p.accessibility,
+                        p.statusBar, p.graphics, p.alerts, progress, p.loginItems, p.accessibility,
                         p.finderExtension, p.updater, p.scripts, p.sleeper, p.processInfo};
         // clang-format on
     }
