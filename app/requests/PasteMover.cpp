@@ -80,26 +80,21 @@ PasteMover::Outcome PasteMover::move(const std::vector<std::string>& items,
         return outcome;
     }
     cancelled_ = false;
+    items_ = &items;
     destination_ = destination;
+    sizes_.clear();
     state_ = {};
     state_.itemsTotal = items.size();
     stayed_.clear();
     showing_ = false;
     started_ = platform_.processInfo.systemUptime();
-    // What each item copies, known before the first moves, so the progress has its total.
-    std::vector<std::int64_t> sizes;
-    for (const auto& item : items) {
-        sizes.push_back(whyNotAnItem(item) ? 0
-                                           : platform_.files.bytesToCopy(Path(item), destination));
-        state_.bytesTotal += sizes.back();
-    }
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const auto& item = items[i];
+    for (current_ = 0; current_ < items.size(); ++current_) {
+        const auto& item = items[current_];
         const Path source(item);
         const std::string name = source.lastComponent();
         const Path target = destination.appending(name);
         state_.target = target;
-        state_.itemBytes = sizes[i];
+        state_.itemBytes = sizes_.empty() ? 0 : sizes_[current_];
         state_.itemCopied = 0;
         itemStart_ = state_.bytesDone;
         if (const auto why = whyNotAnItem(item)) {
@@ -121,8 +116,8 @@ PasteMover::Outcome PasteMover::move(const std::vector<std::string>& items,
                 log_("ERROR moving: %{public}@", moved.error().localizedDescription);
             }
         }
-        state_.bytesDone = itemStart_ + sizes[i];
-        state_.itemsDone = i + 1;
+        state_.bytesDone = itemStart_ + (sizes_.empty() ? state_.itemCopied : state_.itemBytes);
+        state_.itemsDone = current_ + 1;
     }
     if (display_) {
         show(outcome.movedURLs.size());
@@ -132,8 +127,11 @@ PasteMover::Outcome PasteMover::move(const std::vector<std::string>& items,
 }
 
 bool PasteMover::proceed(std::int64_t bytes) {
-    // Settled at the measured size whatever the file did meanwhile, so it only ever grows.
-    state_.itemCopied = std::min(state_.itemCopied + bytes, state_.itemBytes);
+    state_.itemCopied += bytes;
+    if (!sizes_.empty()) {
+        // Held to the measured size whatever the files do meanwhile, so it only ever grows.
+        state_.itemCopied = std::min(state_.itemCopied, state_.itemBytes);
+    }
     state_.bytesDone = itemStart_ + state_.itemCopied;
     if (platform_.processInfo.systemUptime() - (showing_ ? shown_ : started_) >= kShowAfter) {
         show(std::nullopt);
@@ -141,7 +139,24 @@ bool PasteMover::proceed(std::int64_t bytes) {
     return !stopped();
 }
 
+void PasteMover::measure() {
+    sizes_.assign(items_->size(), 0);
+    state_.bytesTotal = itemStart_; // what the items before copied
+    for (std::size_t i = current_; i < items_->size(); ++i) {
+        const auto& item = (*items_)[i];
+        sizes_[i] = whyNotAnItem(item) ? 0 : platform_.files.bytesToCopy(Path(item), destination_);
+        state_.bytesTotal += sizes_[i];
+    }
+    // Its source is still whole: only a copy that outgrew it has copied more.
+    state_.itemBytes = std::max(sizes_[current_], state_.itemCopied);
+    state_.bytesTotal += state_.itemBytes - sizes_[current_];
+    sizes_[current_] = state_.itemBytes;
+}
+
 void PasteMover::show(std::optional<std::size_t> finishedWithMoved) {
+    if (!showing_) {
+        measure();
+    }
     shown_ = platform_.processInfo.systemUptime();
     state_.finished = finishedWithMoved.has_value();
     const std::string folder = destination_.lastComponent();

@@ -37,6 +37,9 @@ class PasteMover final : private MoveProgress {
   private:
     bool proceed(std::int64_t bytes) override;
     bool stopped() const { return cancelled_ || platform_.application.terminationRequested(); }
+    // What the items from the current one on copy, measured only once a paste has run long
+    // enough to show: a quick one never pays for it.
+    void measure();
     // Shows the state now; with the number of items moved, as the paste's last report.
     void show(std::optional<std::size_t> finishedWithMoved);
     std::string localized(std::string_view key, const std::vector<FormatArgument>& args) const;
@@ -44,6 +47,9 @@ class PasteMover final : private MoveProgress {
     Platform platform_;
     const Log& log_;
     std::atomic<bool> cancelled_{false};
+    const std::vector<std::string>* items_ = nullptr; // of the paste under way
+    std::size_t current_ = 0;
+    std::vector<std::int64_t> sizes_; // bytes each item copies, once measured
     Path destination_;
     MoveProgressReport state_;
     std::int64_t itemStart_ = 0; // bytesDone when the current item began
