@@ -146,7 +146,6 @@ TEST_F(FinderSyncTest, NewFileAndPasteFolderResolution) {
     }
 }
 
-// Every "createXyz:" action asks for the extension "xyz".
 TEST_F(FinderSyncTest, EveryNewFileActionSendsItsExtension) {
     system.finder.target = Path("/f");
     int kinds = 0;

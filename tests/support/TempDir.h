@@ -17,7 +17,6 @@ namespace orv::test {
 
 class TempDir {
   public:
-    // In `parent`, or the temporary folder.
     explicit TempDir(std::filesystem::path parent = std::filesystem::temp_directory_path()) {
         auto pattern = (parent / "orvane-test-XXXXXX").string();
         path_ =

@@ -20,7 +20,6 @@ namespace orv::test {
 
 using Events = std::vector<std::string>;
 
-// Holds the shared event list for the doubles that write to it.
 struct Recorder {
     explicit Recorder(Events& events) : events(events) {}
     void record(std::string event) const { events.push_back(std::move(event)); }
@@ -385,7 +384,6 @@ struct FakeSleeper final : Sleeper {
     void sleepFor(double) override {}
 };
 
-// Every double, and the Platform made of them.
 struct TestPlatform {
     // The recorded events that began with `prefix`, without it.
     std::vector<std::string> eventsAfter(std::string_view prefix) const {

@@ -5,7 +5,6 @@
 
 #include "tests/support/RunProgram.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace orv::lnx {

@@ -79,7 +79,6 @@ struct HookedSystem : LinuxMoveSystem {
     }
 };
 
-// Answers each piece of a copy's progress as `decide` does.
 struct Progress final : MoveProgress {
     std::function<bool(std::int64_t)> decide;
     explicit Progress(std::function<bool(std::int64_t)> decide) : decide(std::move(decide)) {}
@@ -98,7 +97,6 @@ auto at(std::string_view step, std::string name, std::function<void()> then) {
 struct LinuxMoveTest : ::testing::Test {
     LinuxMoveTest() { makeTree(tree); }
     ~LinuxMoveTest() override { fs::remove_all(shm.str()); }
-    // A folder with a file, a sub-folder and a link.
     static void makeTree(const Path& at) {
         fs::create_directories(at.appending("sub").str());
         writeFile(at.appending("a.txt"), "a");
@@ -110,7 +108,6 @@ struct LinuxMoveTest : ::testing::Test {
                   "a" + std::string(100000, 'b'));
         EXPECT_EQ(fs::read_symlink(at.appending("link").str()), "sub/b.txt");
     }
-    // Runs `move` in a child process and gives its exit status.
     static int inChild(const std::function<int()>& move) {
         const pid_t child = fork();
         if (child == 0) {

@@ -3,7 +3,6 @@
 #include "platform/linux/LinuxBundle.h"
 #include "platform/linux/LinuxFileManager.h"
 #include "platform/linux/LinuxHost.h"
-#include "platform/linux/LinuxRunLoop.h"
 #include "platform/linux/LinuxUserDefaults.h"
 #include "platform/linux/Process.h"
 #include "platform/linux/StringsFile.h"
@@ -12,7 +11,6 @@
 #include "tests/support/TestPlatform.h"
 
 #include <array>
-#include <atomic>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -23,7 +21,6 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <thread>
 
 namespace orv::lnx {
 namespace {

@@ -187,7 +187,6 @@ extern NSNotificationName const NSWindowWillCloseNotification;
 @property NSWindowTitleVisibility titleVisibility;
 @property(getter=isMovableByWindowBackground) BOOL movableByWindowBackground;
 @property(nullable, strong) __kindof NSView* contentView;
-@property(readonly, getter=isKeyWindow) BOOL keyWindow;
 @property(readonly, getter=isVisible) BOOL visible;
 - (void)center;
 - (void)makeKeyAndOrderFront:(nullable id)sender;
