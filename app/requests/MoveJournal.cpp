@@ -169,7 +169,8 @@ std::vector<std::string> MoveJournal::recoverInterruptedMoves(FileManager& files
         // A host that may still be moving is left to finish; of two hosts launching at once,
         // only the one whose rename claims the record acts on it.
         const Path claimed = journalIn(container);
-        if (processes.mayBeRunning(recorded->owner) || !files.moveItem(file, claimed, nullptr, nullptr)) {
+        if (processes.mayBeRunning(recorded->owner) ||
+            !files.moveItem(file, claimed, nullptr, nullptr)) {
             continue;
         }
         const CopyRecord& move = recorded->move;

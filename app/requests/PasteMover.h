@@ -7,7 +7,6 @@
 #include "platform/Platform.h"
 
 #include <atomic>
-#include <functional>
 #include <optional>
 
 namespace orv {
